@@ -1,0 +1,36 @@
+#include "api/log.h"
+
+#include "api/state.h"
+#include "platform/platform.h"
+
+namespace cfe {
+
+std::string CaminhoLog() {
+  std::string path = platform::EnvText("CFEDRIVER_LOG");
+  return path.empty() ? "/tmp/dll_norvi_zorvan.log" : path;
+}
+
+std::string PastaLog() {
+  std::string path = CaminhoLog();
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void GravaLog(std::string_view texto) {
+  try {
+    std::string linha = platform::LocalDateTimeText();
+    linha += ": ";
+    linha += texto;
+    linha += "\r\n";
+    platform::AppendToFile(CaminhoLog(), linha);
+  } catch (...) {
+    // out of memory for a huge line: the log is best effort
+  }
+}
+
+void Log(std::string_view texto) {
+  if (G().ModoDebug) GravaLog(texto);
+}
+
+}  // namespace cfe

@@ -1,0 +1,107 @@
+#include "api/state.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace cfe {
+
+const Timeout kTimeoutsPadrao[kNumFuncoes] = {
+    {"T_ATIVAR_SAT", "Timeout_AtivarSAT", 5, 0},
+    {"T_COMUNICAR_CERTIFICADO_ICPBRASIL", "Timeout_ComunicarCertificadoICPBRASIL", 5, 0},
+    {"T_ENVIAR_DADOS_VENDA", "Timeout_EnviarDadosVenda", 0, 20},
+    {"T_CANCELAR_ULTIMA_VENDA", "Timeout_CancelarUltimaVenda", 0, 3},
+    {"T_CONSULTAR_SAT", "Timeout_ConsultarSAT", 0, 4},
+    {"T_TESTE_FIM_A_FIM", "Timeout_TesteFimAFim", 0, 40},
+    {"T_CONSULTAR_STATUS_OPERACIONAL", "Timeout_ConsultarStatusOperacional", 0, 4},
+    {"T_CONSULTAR_NUMERO_SESSAO", "Timeout_ConsultarNumeroSessao", 0, 20},
+    {"T_CONSULTAR_SESSAO_FISCAL", "Timeout_ConsultarUltimaSessaoFiscal", 0, 20},
+    {"T_CONFIGURAR_INTERFACE_DE_REDE", "Timeout_ConfigurarInterfacceDeRede", 0, 20},
+    {"T_ASSOCIAR_ASSINATURA", "Timeout_AssociarAssinatura", 30, 0},
+    {"T_ATUALIZAR_SOFTWARE_SAT", "Timeout_AtualizarSoftwareSAT", 30, 0},
+    {"T_EXTRAIR_LOGS", "Timeout_ExtrairLogs", 0, 20},
+    {"T_BLOQUEAR_SAT", "Timeout_BloquearSAT", 5, 0},
+    {"T_DESBLOQUEAR_SAT", "Timeout_DesbloquearSAT", 0, 40},
+    {"T_TROCAR_CODIGO_DE_ATIVACAO", "Timeout_TrocarCodigoDeAtivacao", 0, 20},
+};
+
+Estado::Estado() { std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), timeouts); }
+
+Estado &G() {
+  static Estado estado;
+  return estado;
+}
+
+void RestauraPadroes() {
+  Estado &g = G();
+  {
+    std::lock_guard<std::mutex> guard(g.mutex);
+    Estado padrao;
+    g.PortaSerial = padrao.PortaSerial;
+    g.PortaFixa = padrao.PortaFixa;
+    g.BAUDRATE = padrao.BAUDRATE;
+    g.DEBUG = padrao.DEBUG;
+    g.NO_POPUP = padrao.NO_POPUP;
+    g.LIB_LOCK = padrao.LIB_LOCK;
+    g.CORRECAO = padrao.CORRECAO;
+    g.N_TENT = padrao.N_TENT;
+    g.TMP_TENT = padrao.TMP_TENT;
+    std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), g.timeouts);
+  }
+  g.ModoDebug = false;
+  g.LockLigado = true;
+  g.Correcao = false;
+  g.NTent = 1;
+  g.TmpTent = 6;
+  g.LockFlag = false;
+  g.PrazoResposta = 0;
+}
+
+std::string LeTexto(std::string Estado::*campo) {
+  std::lock_guard<std::mutex> guard(G().mutex);
+  return G().*campo;
+}
+
+void GravaTexto(std::string Estado::*campo, std::string valor) {
+  std::lock_guard<std::mutex> guard(G().mutex);
+  G().*campo = std::move(valor);
+}
+
+Timeout LeTimeout(Funcao f) {
+  std::lock_guard<std::mutex> guard(G().mutex);
+  return G().timeouts[f];
+}
+
+// ---- time ------------------------------------------------------------------
+
+namespace {
+std::atomic<int> g_divisor{1};
+std::atomic<void (*)(int64_t)> g_ao_pausar{nullptr};
+}  // namespace
+
+void DefineRelogioTeste(RelogioTeste r) {
+  g_divisor = std::max(1, r.divisor);
+  g_ao_pausar = r.ao_pausar;
+}
+
+int64_t AgoraMs() { return platform::MonotonicMs(); }
+
+int64_t EscalaMs(int64_t ms) { return ms / g_divisor.load(); }
+
+void Pausa(int64_t ms) {
+  if (auto hook = g_ao_pausar.load()) hook(ms);
+  platform::SleepMs(EscalaMs(ms));
+}
+
+void DefinePrazo(Funcao f) {
+  // Entries of 60 or more minutes or seconds simply mean that many (00:75 is 75 s).
+  Timeout t = LeTimeout(f);
+  int64_t ms = int64_t(t.minutos) * 60000 + int64_t(t.segundos) * 1000;
+  G().PrazoResposta = AgoraMs() + EscalaMs(ms);
+}
+
+bool PrazoPassou() { return AgoraMs() >= G().PrazoResposta.load(); }
+
+int64_t RestanteMs() { return std::max<int64_t>(0, G().PrazoResposta.load() - AgoraMs()); }
+
+}  // namespace cfe

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what the project needs from Debian's packages. Safe to run again:
+# packages already present are not fetched.
+set -euo pipefail
+packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth binutils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
