@@ -2,8 +2,11 @@
 // The port is open for exactly one exchange: opened by VerificaConexao, closed by RecebeDoSat.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+
+#include "link/serialchannel.h"  // CanalSerial()
 
 namespace cfe {
 
@@ -18,5 +21,8 @@ bool EnviaParaSat(const std::string &requisicao);
 // the port. The text holds the reply's bytes and, in the ETX's place, one zero byte;
 // empty when no reply came. With an expected session, replies of other sessions are dropped.
 std::string RecebeDoSat(std::optional<int> sessaoEsperada = std::nullopt);
+
+// Largest reply kept (64 MiB); past it the reply counts as not received. Tests lower it.
+void DefineLimiteResposta(size_t bytes);
 
 }  // namespace cfe

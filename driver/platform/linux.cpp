@@ -1,13 +1,22 @@
 // Linux implementation of the platform layer.
 #include "platform/platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace cfe::platform {
@@ -99,6 +108,316 @@ bool ReadWholeFile(const std::string &path, std::string &out) {
     out.append(buffer, size_t(n));
   }
   close(fd);
+  return true;
+}
+
+// ---- serial ports --------------------------------------------------------
+
+namespace {
+
+// The kernel's termios2, for rates without a Bxxx constant. <asm/termbits.h>
+// cannot be included next to <termios.h> (both define struct termios), so the
+// record is declared here as the kernel lays it out; TCGETS2/TCSETS2 from
+// <sys/ioctl.h> refer to it by name.
+struct termios2 {
+  unsigned int c_iflag;
+  unsigned int c_oflag;
+  unsigned int c_cflag;
+  unsigned int c_lflag;
+  unsigned char c_line;
+  unsigned char c_cc[19];
+  unsigned int c_ispeed;
+  unsigned int c_ospeed;
+};
+static_assert(sizeof(termios2) == 44, "kernel termios2 layout");
+constexpr unsigned int kBOTHER = 0010000;
+constexpr unsigned int kCBAUD = 0010017;
+
+struct Rate {
+  int baud;
+  speed_t code;
+};
+constexpr Rate kRates[] = {
+    {50, B50},         {75, B75},           {110, B110},         {134, B134},
+    {150, B150},       {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},     {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},     {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000},
+};
+
+bool StandardRate(int baud, speed_t &code) {
+  for (const Rate &r : kRates) {
+    if (r.baud == baud) {
+      code = r.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+int SetOtherRate(int fd, int baud) {
+  termios2 t2{};
+  if (ioctl(fd, TCGETS2, &t2) == -1) return errno;
+  t2.c_cflag &= ~kCBAUD;
+  t2.c_cflag |= kBOTHER;
+  t2.c_cflag &= ~(kCBAUD << 16);  // input rate follows the output rate
+  t2.c_ispeed = unsigned(baud);
+  t2.c_ospeed = unsigned(baud);
+  if (ioctl(fd, TCSETS2, &t2) == -1) return errno;
+  return 0;
+}
+
+int IoctlInt(int fd, unsigned long request, int &value) {
+  int v = 0;
+  if (ioctl(fd, request, &v) == -1) return errno;
+  value = v;
+  return 0;
+}
+
+}  // namespace
+
+int SerialOpen(const std::string &path, int &fd) {
+  fd = -1;
+  int f = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (f == -1) return errno;
+  // flock first: TIOCEXCL alone does not stop a second open by root.
+  if (flock(f, LOCK_EX | LOCK_NB) == -1) {
+    int err = errno == EWOULDBLOCK ? EBUSY : errno;
+    close(f);
+    return err;
+  }
+  if (ioctl(f, TIOCEXCL) == -1) {
+    int err = errno;
+    close(f);
+    return err;
+  }
+  fd = f;
+  return 0;
+}
+
+void SerialClose(int fd) {
+  if (fd >= 0) close(fd);  // also drops the flock
+}
+
+int SerialConfig(int fd, const SerialParams &p) {
+  if (p.baud <= 0 || p.bits < 5 || p.bits > 8 || p.stop < 0 || p.stop > 2) return EINVAL;
+  termios t{};
+  if (tcgetattr(fd, &t) == -1) return errno;
+
+  // Raw bytes both ways, VMIN 1 so that an empty non-blocking read says EAGAIN.
+  t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+  t.c_oflag &= ~OPOST;
+  t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+
+  t.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS);
+  t.c_cflag |= CLOCAL | CREAD;
+  switch (p.bits) {
+    case 5: t.c_cflag |= CS5; break;
+    case 6: t.c_cflag |= CS6; break;
+    case 7: t.c_cflag |= CS7; break;
+    default: t.c_cflag |= CS8; break;
+  }
+  if (p.stop != 0) t.c_cflag |= CSTOPB;  // with 5 bits the line makes it one and a half
+
+  switch (p.parity) {
+    case 'N': case 'n': t.c_cflag &= ~(PARENB | PARODD | CMSPAR); break;
+    case 'O': case 'o': t.c_cflag = (t.c_cflag & ~CMSPAR) | PARENB | PARODD; break;
+    case 'E': case 'e': t.c_cflag = (t.c_cflag & ~(CMSPAR | PARODD)) | PARENB; break;
+    case 'M': case 'm': t.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 'S': case 's': t.c_cflag = (t.c_cflag & ~PARODD) | PARENB | CMSPAR; break;
+    default: break;  // keep what the port had
+  }
+  if (t.c_cflag & PARENB) t.c_iflag |= INPCK;
+
+  if (p.softflow) {
+    t.c_iflag |= IXON | IXOFF;
+    t.c_cc[VSTART] = 0x11;
+    t.c_cc[VSTOP] = 0x13;
+  }
+  if (p.hardflow) t.c_cflag |= CRTSCTS;
+
+  speed_t code = B38400;
+  bool standard = StandardRate(p.baud, code);
+  cfsetispeed(&t, code);
+  cfsetospeed(&t, code);
+  if (tcsetattr(fd, TCSANOW, &t) == -1) return errno;
+  return standard ? 0 : SetOtherRate(fd, p.baud);
+}
+
+int SerialInputCount(int fd, int &count) {
+  count = 0;
+  return IoctlInt(fd, FIONREAD, count);
+}
+
+int SerialOutputCount(int fd, int &count) {
+  count = 0;
+  return IoctlInt(fd, TIOCOUTQ, count);
+}
+
+int SerialRead(int fd, char *buffer, size_t length, size_t &got) {
+  got = 0;
+  if (length == 0) return 0;
+  for (;;) {
+    ssize_t n = read(fd, buffer, length);
+    if (n > 0) {
+      got = size_t(n);
+      return 0;
+    }
+    if (n == 0) return EIO;  // the other end hung up
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    return errno;
+  }
+}
+
+int SerialWrite(int fd, const char *data, size_t length, size_t &written) {
+  written = 0;
+  if (length == 0) return 0;
+  for (;;) {
+    ssize_t n = write(fd, data, length);
+    if (n >= 0) {
+      written = size_t(n);
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    return errno;
+  }
+}
+
+int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
+  r = {};
+  const short wanted = forWrite ? POLLOUT : POLLIN;
+  const int64_t end = timeoutMs < 0 ? 0 : MonotonicMs() + timeoutMs;
+  for (;;) {
+    int wait = -1;
+    if (timeoutMs >= 0) wait = int(std::max<int64_t>(0, end - MonotonicMs()));
+    pollfd p{fd, wanted, 0};
+    int n = poll(&p, 1, wait);
+    if (n == -1) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    r.ready = (p.revents & wanted) != 0;
+    r.hangup = (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    return 0;
+  }
+}
+
+int SerialPurge(int fd, bool input, bool output) {
+  int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+  if (!input && !output) return 0;
+  return tcflush(fd, which) == -1 ? errno : 0;
+}
+
+int SerialDrain(int fd, int timeoutMs) {
+  // tcdrain has no time limit: a line held by flow control would hang the
+  // caller for good. Wait for the queue to empty first, then for the last byte.
+  const int64_t end = MonotonicMs() + std::max(0, timeoutMs);
+  for (;;) {
+    int pending = 0;
+    if (SerialOutputCount(fd, pending) != 0 || pending == 0) break;
+    if (MonotonicMs() >= end) return ETIMEDOUT;
+    SleepMs(1);
+  }
+  while (tcdrain(fd) == -1) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
+int SerialSetLine(int fd, ModemLine line, bool on) {
+  int bits = line == ModemLine::RTS ? TIOCM_RTS : TIOCM_DTR;
+  return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == -1 ? errno : 0;
+}
+
+int SerialModemStatus(int fd, bool &cts, bool &dsr) {
+  cts = dsr = false;
+  int bits = 0;
+  if (ioctl(fd, TIOCMGET, &bits) == -1) return errno;
+  cts = (bits & TIOCM_CTS) != 0;
+  dsr = (bits & TIOCM_DSR) != 0;
+  return 0;
+}
+
+int SerialLineErrorCounts(int fd, SerialLineCounts &c) {
+  c = {};
+  serial_icounter_struct ic{};
+  if (ioctl(fd, TIOCGICOUNT, &ic) == -1) return errno;
+  c.frame = uint32_t(ic.frame);
+  c.overrun = uint32_t(ic.overrun);
+  c.bufOverrun = uint32_t(ic.buf_overrun);
+  c.parity = uint32_t(ic.parity);
+  return 0;
+}
+
+std::string ErrorText(int err) {
+  char buffer[256];
+  // GNU strerror_r: thread-safe, returns the text (maybe not in buffer).
+  const char *text = strerror_r(err, buffer, sizeof buffer);
+  return text ? text : "";
+}
+
+// ---- port listing ---------------------------------------------------------
+
+namespace {
+
+// The resolved path, or empty when it does not exist.
+std::string RealPath(const std::string &path) {
+  char *resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return {};
+  std::string result = resolved;
+  free(resolved);
+  return result;
+}
+
+std::string BaseName(const std::string &path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string SmallFile(const std::string &path) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) return {};
+  if (text.size() > 256) text.resize(256);  // sysfs attributes are short
+  return text;
+}
+
+}  // namespace
+
+bool ListTtys(const std::string &sysfsRoot, std::vector<TtyEntry> &out) {
+  out.clear();
+  const std::string classDir = sysfsRoot + "/class/tty";
+  DIR *dir = opendir(classDir.c_str());
+  if (!dir) return false;
+  std::vector<std::string> names;
+  while (dirent *e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+
+  for (const std::string &name : names) {
+    // Virtual terminals have no device link; only ttys on hardware count.
+    std::string device = RealPath(classDir + "/" + name + "/device");
+    if (device.empty()) continue;
+    TtyEntry entry;
+    entry.name = name;
+    std::string driver = RealPath(device + "/driver");
+    if (!driver.empty()) entry.driver = BaseName(driver);
+    std::string usb = RealPath(device + "/..");
+    if (!usb.empty()) {
+      entry.idVendor = SmallFile(usb + "/idVendor");
+      entry.idProduct = SmallFile(usb + "/idProduct");
+    }
+    out.push_back(std::move(entry));
+  }
   return true;
 }
 

@@ -29,4 +29,68 @@ bool ReplaceFile(const std::string &path, std::string_view bytes);
 bool FileExists(const std::string &path);
 bool ReadWholeFile(const std::string &path, std::string &out);
 
+// ---- serial ports --------------------------------------------------------
+// A port is a file descriptor, -1 when none. Every call returns 0 or the
+// system's error number; nothing here keeps state of its own.
+int SerialOpen(const std::string &path, int &fd);  // exclusive, non-blocking
+void SerialClose(int fd);
+
+struct SerialParams {
+  int baud = 0;        // any positive rate; non-standard ones through BOTHER
+  int bits = 8;        // 5 to 8
+  char parity = 'N';   // N O E M S (either case); anything else keeps the port's
+  int stop = 0;        // 0 one stop bit, 1 one and a half (= two here), 2 two
+  bool softflow = false;
+  bool hardflow = false;
+};
+int SerialConfig(int fd, const SerialParams &p);
+
+int SerialInputCount(int fd, int &count);   // bytes waiting to be read
+int SerialOutputCount(int fd, int &count);  // bytes not yet transmitted
+// got = 0 with result 0: nothing waiting. A port that is gone gives EIO.
+int SerialRead(int fd, char *buffer, size_t length, size_t &got);
+// written = 0 with result 0: the output queue is full for now.
+int SerialWrite(int fd, const char *data, size_t length, size_t &written);
+
+struct SerialWaitResult {
+  bool ready = false;   // readable (or writable) now
+  bool hangup = false;  // the other end is gone or the port failed
+};
+// Sleeps until the port is readable (or writable), hangs up, or timeoutMs
+// passes (-1: no limit). Interrupted sleeps go on for the time left.
+int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r);
+
+int SerialPurge(int fd, bool input, bool output);
+// Waits until everything written has been transmitted; ETIMEDOUT after timeoutMs.
+int SerialDrain(int fd, int timeoutMs);
+
+enum class ModemLine { RTS, DTR };
+int SerialSetLine(int fd, ModemLine line, bool on);
+int SerialModemStatus(int fd, bool &cts, bool &dsr);
+
+// Running totals of line errors kept by the driver; ENOTTY where it keeps none.
+struct SerialLineCounts {
+  uint32_t frame = 0;
+  uint32_t overrun = 0;     // hardware overrun
+  uint32_t bufOverrun = 0;  // input queue overflow
+  uint32_t parity = 0;
+};
+int SerialLineErrorCounts(int fd, SerialLineCounts &c);
+
+// The system's message text for an error number.
+std::string ErrorText(int err);
+
+// ---- port listing ---------------------------------------------------------
+// One terminal device of <sysfsRoot>/class/tty that sits on a device: its name,
+// the name of the driver bound to that device, and the USB ids of the device's
+// parent as written there (empty when missing).
+struct TtyEntry {
+  std::string name;
+  std::string driver;
+  std::string idVendor;
+  std::string idProduct;
+};
+// False when <sysfsRoot>/class/tty cannot be read.
+bool ListTtys(const std::string &sysfsRoot, std::vector<TtyEntry> &out);
+
 }  // namespace cfe::platform
