@@ -1,15 +1,124 @@
 #include "api/startup.h"
 
 #include "api/lock.h"
+#include "api/log.h"
+#include "api/settings.h"
 #include "api/state.h"
+#include "link/discovery.h"
+#include "link/serialchannel.h"
 
 namespace cfe {
 
+namespace {
+
+void BuscaPortaNaPartida() {
+  GravaTexto(&Estado::PortaSerial, "");
+  if (BuscaPortaSerial() != 0) Log("Interface SAT nao esta presente.");
+}
+
+std::string SemBrancos(const std::string &t) {
+  size_t inicio = t.find_first_not_of(" \t");
+  if (inicio == std::string::npos) return "";
+  return t.substr(inicio, t.find_last_not_of(" \t") - inicio + 1);
+}
+
+void LeSecaoDefault(const ArquivoIni &ini) {
+  Estado &g = G();
+  std::string portaSerial = ini.Le("DEFAULT", "SERIAL");
+  std::string baudrate = ini.Le("DEFAULT", "BAUDRATE");
+  std::string debug = ini.Le("DEFAULT", "DEBUG");
+  std::string noPopup = ini.Le("DEFAULT", "NO_POPUP");
+  std::string libLock = ini.Le("DEFAULT", "LIB_LOCK");
+  std::string correcao = ini.Le("DEFAULT", "CORRECAO");
+  std::string nTent = ini.Le("DEFAULT", "N_TENT");
+  std::string tmpTent = ini.Le("DEFAULT", "TMP_TENT");
+
+  if (noPopup.empty()) noPopup = "true";
+  if (libLock.empty()) libLock = "true";
+  if (baudrate.empty()) baudrate = "921600";
+  {
+    std::lock_guard<std::mutex> guard(g.mutex);
+    g.PortaSerial = portaSerial;
+    g.BAUDRATE = baudrate;
+    g.DEBUG = debug;
+    g.NO_POPUP = noPopup;
+    g.LIB_LOCK = libLock;
+    g.CORRECAO = correcao;
+    g.N_TENT = nTent;
+    g.TMP_TENT = tmpTent;
+  }
+  g.LockLigado = libLock == "true";
+  g.Correcao = correcao == "true";
+  g.ModoDebug = debug == "true";
+
+  Log("Arquivo \"ini\" esta presente. Modo debug ativado");
+  Log(std::string("Versao da DLL: ") + kVersao);
+  Log(noPopup == "true" ? "Mensagens Popup desativadas" : "Mensagens Popup ativadas");
+  Log(g.LockLigado ? "Lock das funções ativado" : "Lock das funções desativado");
+  Log(g.Correcao ? "Função Correção ativada" : "Função Correção desativada");
+
+  DefineTentativaInicial(kRegraNTent, nTent);
+  DefineTentativaInicial(kRegraTmpTent, tmpTent);
+}
+
+void LeSecaoTimeout(const ArquivoIni &ini) {
+  if (!ini.TemSecao("TIMEOUT")) return;
+  for (int f = 0; f < kNumFuncoes; ++f) {
+    const Timeout &padrao = kTimeoutsPadrao[f];
+    std::string valor = ini.Le("TIMEOUT", padrao.chave);
+    auto lido = LeValorTimeout(valor);
+    if (!lido) continue;
+    {
+      std::lock_guard<std::mutex> guard(G().mutex);
+      G().timeouts[f].minutos = lido->minutos;
+      G().timeouts[f].segundos = lido->segundos;
+    }
+    Log(std::string(padrao.nome) + " redefinido para: " + valor);
+  }
+}
+
+void CarregaConfiguracao() {
+  CanalSerial();  // created closed, with its exception switch off
+  auto ini = ArquivoIni::Abre(CaminhoIni());
+  if (!ini) {
+    // No settings file: built-in values everywhere, and a search for the port.
+    BuscaPortaNaPartida();
+    return;
+  }
+  LeSecaoDefault(*ini);
+  LeSecaoTimeout(*ini);
+  if (!SemBrancos(LeTexto(&Estado::PortaSerial)).empty()) {
+    G().PortaFixa = true;
+  } else {
+    BuscaPortaNaPartida();
+  }
+}
+
+}  // namespace
+
 void Inicializa() {
+  try {
+    // Re-runnable: every start-up begins from the built-in values.
+    RestauraPadroes();
+  } catch (...) {
+  }
+  // Held from the first step to the last, so no command runs before the settings are in force.
   AguardaLock();
+  try {
+    CarregaConfiguracao();
+  } catch (...) {
+    // An error ends start-up at that step; what was not read keeps its built-in value.
+  }
   LiberaLock();
 }
 
-void Finaliza() { RestauraPadroes(); }
+void Finaliza() {
+  // Only the library-wide state: per-thread reply texts are released by their
+  // threads, and at process exit they are already gone when this runs.
+  try {
+    RestauraPadroes();
+  } catch (...) {
+  }
+}
 
 }  // namespace cfe

@@ -1,6 +1,7 @@
 #include "api/state.h"
 
 #include <algorithm>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -28,8 +29,12 @@ const Timeout kTimeoutsPadrao[kNumFuncoes] = {
 Estado::Estado() { std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), timeouts); }
 
 Estado &G() {
-  static Estado estado;
-  return estado;
+  // Never destroyed: at process exit the C++ static destructors run before the
+  // library's unload hook, which still resets the state. Unload leaves only
+  // short texts in it, so nothing stays on the heap once the library is gone.
+  alignas(Estado) static unsigned char memoria[sizeof(Estado)];
+  static Estado *estado = new (memoria) Estado;
+  return *estado;
 }
 
 void RestauraPadroes() {

@@ -1,0 +1,291 @@
+// The sixteen SAT functions: one request text per call, one exchange (or a few,
+// for the queries that repeat while the device is busy), one reply text.
+#include "api/commands.h"
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "api/lock.h"
+#include "api/log.h"
+#include "cfedriver.h"
+#include "link/connection.h"
+
+namespace cfe {
+
+const Comando kCmdAtivarSAT{kAtivarSAT, "AtivarSAT", "01", "04098", true};
+const Comando kCmdComunicarCertificadoICPBRASIL{kComunicarCertificadoICPBRASIL, "ComunicarCertificadoICPBRASIL",
+                                                "02", "05098", true};
+const Comando kCmdEnviarDadosVenda{kEnviarDadosVenda, "EnviarDadosVenda", "03", "06098", true};
+const Comando kCmdCancelarUltimaVenda{kCancelarUltimaVenda, "CancelarUltimaVenda", "04", "07098", true};
+const Comando kCmdConsultarSAT{kConsultarSAT, "ConsultarSAT", "05", "08098", true};
+const Comando kCmdTesteFimAFim{kTesteFimAFim, "TesteFimAFim", "06", "09098", true};
+const Comando kCmdConsultarStatusOperacional{kConsultarStatusOperacional, "ConsultarStatusOperacional", "07",
+                                             "10098", true};
+const Comando kCmdConsultarNumeroSessao{kConsultarNumeroSessao, "ConsultarNumeroSessao", "08", "11098", false};
+const Comando kCmdConfigurarInterfaceDeRede{kConfigurarInterfaceDeRede, "ConfigurarInterfaceDeRede", "09", "12098",
+                                            true};
+const Comando kCmdAssociarAssinatura{kAssociarAssinatura, "AssociarAssinatura", "10", "13098", true};
+const Comando kCmdAtualizarSoftwareSAT{kAtualizarSoftwareSAT, "AtualizarSoftwareSAT", "11", "14098", true};
+const Comando kCmdExtrairLogs{kExtrairLogs, "ExtrairLogs", "12", "15098", true};
+const Comando kCmdBloquearSAT{kBloquearSAT, "BloquearSAT", "13", "16098", true};
+const Comando kCmdDesbloquearSAT{kDesbloquearSAT, "DesbloquearSAT", "14", "17098", true};
+const Comando kCmdTrocarCodigoDeAtivacao{kTrocarCodigoDeAtivacao, "TrocarCodigoDeAtivacao", "15", "18098", true};
+const Comando kCmdConsultarUltimaSessaoFiscal{kConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscal", "20",
+                                              "19098", false};
+
+// ---- shared pieces ----------------------------------------------------------------
+
+std::string TextoSessao(long long sessao) {
+  std::string digitos = std::to_string(std::llabs(sessao));
+  if (digitos.size() < 6) digitos.insert(0, 6 - digitos.size(), '0');
+  return sessao < 0 ? "-" + digitos : digitos;
+}
+
+std::string Texto(const char *p) { return p ? std::string(p) : std::string(); }
+
+std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra) {
+  return TextoSessao(sessao) + "|" + c.ocupado + "|" + (comExtra ? "0000|" : "") +
+         "SAT em processamento. Tente novamente.||";
+}
+
+std::string CodigoRetorno(std::string_view resposta) {
+  size_t barra = resposta.find('|');
+  if (barra == std::string_view::npos) return "";
+  return std::string(resposta.substr(barra + 1, 5));
+}
+
+std::string TextoC(std::string recebido) {
+  size_t zero = recebido.find('\0');
+  if (zero != std::string::npos) recebido.resize(zero);
+  return recebido;
+}
+
+std::string Troca(const Comando &c, const std::string &requisicao, int sessao) {
+  DefinePrazo(c.funcao);
+  if (!EnviaParaSat(requisicao)) return "";
+  return TextoC(RecebeDoSat(c.checaSessao ? std::optional<int>(sessao) : std::nullopt));
+}
+
+ChamadaTravada::ChamadaTravada() { EntraLock(); }
+ChamadaTravada::~ChamadaTravada() { LiberaLock(); }
+
+std::string &RespostaSat() {
+  thread_local std::string resposta;
+  return resposta;
+}
+
+const char *DevolveResposta(std::string texto) {
+  std::string &resposta = RespostaSat();
+  resposta = std::move(texto);
+  return resposta.c_str();
+}
+
+const char *DevolveOcupado(const Comando &c, int sessao, bool comExtra) {
+  try {
+    return DevolveResposta(RespostaOcupado(c, sessao, comExtra));
+  } catch (...) {
+    return "";  // not even the busy reply could be built (out of memory)
+  }
+}
+
+namespace {
+
+// S and the fields after it joined by "|".
+std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos) {
+  size_t tamanho = sessao.size();
+  for (size_t i = 0; i < quantos; ++i) tamanho += 1 + campos[i].size();
+  std::string texto;
+  texto.reserve(tamanho);
+  texto += sessao;
+  for (size_t i = 0; i < quantos; ++i) {
+    texto += '|';
+    texto += campos[i];
+  }
+  return texto;
+}
+
+std::string Requisicao(const Comando &c, const std::string &corpo) {
+  std::string r;
+  r.reserve(corpo.size() + 4);
+  r += '|';
+  r += c.codigo;
+  r += '|';
+  r += corpo;
+  return r;
+}
+
+// A function that does not repeat. camposNoLog: how many fields the call line shows.
+std::string Simples(const Comando &c, int sessao, const std::vector<std::string_view> &campos,
+                    size_t camposNoLog, bool repeteLinhaSemDispositivo = false) {
+  ChamadaTravada trava;
+  const std::string S = TextoSessao(sessao);
+  std::string linha;
+  if (G().ModoDebug) {
+    linha = std::string(c.nome) + ": " + Campos(S, campos, camposNoLog);
+    GravaLog(linha);
+  }
+  std::string resultado;
+  if (VerificaConexao()) {
+    if (repeteLinhaSemDispositivo && G().ModoDebug) {
+      if (linha.empty()) linha = std::string(c.nome) + ": " + Campos(S, campos, camposNoLog);
+      GravaLog(linha);
+    }
+  } else {
+    resultado = Troca(c, Requisicao(c, Campos(S, campos, campos.size())), sessao);
+  }
+  // A busy code in the device's reply is returned like any other reply.
+  if (resultado.empty()) resultado = RespostaOcupado(c, sessao);
+  if (G().ModoDebug) GravaLog(std::string("Resposta de ") + c.nome + ": " + resultado);
+  return resultado;
+}
+
+// A query that repeats while the device answers with its busy code.
+// nomeChamada: the name in the call line, which differs for ConsultarUltimaSessaoFiscal.
+std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
+                      const std::vector<std::string_view> &campos) {
+  ChamadaTravada trava;
+  const std::string S = TextoSessao(sessao);
+  const std::string corpo = Campos(S, campos, campos.size());
+  std::optional<std::string> resultado;
+  std::string ultimaOcupada;  // the last device reply that carried the busy code
+  int n = 1;
+  while (n <= G().NTent) {
+    if (G().ModoDebug) GravaLog(std::string(nomeChamada) + "[" + std::to_string(n) + "]: " + corpo);
+    if (VerificaConexao()) {
+      resultado = RespostaOcupado(c, sessao);
+    } else {
+      std::string resposta = Troca(c, Requisicao(c, corpo), sessao);
+      if (resposta.empty()) {
+        resultado = RespostaOcupado(c, sessao);
+      } else {
+        std::string codigo = CodigoRetorno(resposta);
+        if (G().ModoDebug) GravaLog(std::string(c.nome) + " -> CodRet: " + codigo);
+        if (codigo != c.ocupado) {
+          resultado = std::move(resposta);
+          break;
+        }
+        if (G().ModoDebug) GravaLog(std::string(c.nome) + ": possivel processo de atualizacao");
+        ultimaOcupada = std::move(resposta);
+      }
+    }
+    ++n;
+    if (n <= G().NTent) Pausa(int64_t(G().TmpTent) * 1000);
+  }
+  // Every attempt ended on a busy device reply: that reply is the answer.
+  if (!resultado) resultado = ultimaOcupada.empty() ? RespostaOcupado(c, sessao) : ultimaOcupada;
+  if (G().ModoDebug) GravaLog(std::string("Resposta de ") + c.nome + ": " + *resultado);
+  return *resultado;
+}
+
+}  // namespace
+
+}  // namespace cfe
+
+using namespace cfe;
+
+extern "C" {
+
+const char *AtivarSAT(int numeroSessao, int subComando, const char *codigoDeAtivacao, const char *CNPJ, int cUF) {
+  return Responde(kCmdAtivarSAT, numeroSessao, false, [&] {
+    std::string sub = std::to_string(subComando), codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJ),
+                uf = std::to_string(cUF);
+    return Simples(kCmdAtivarSAT, numeroSessao, {sub, codigo, cnpj, uf}, 4);
+  });
+}
+
+const char *ComunicarCertificadoICPBRASIL(int numeroSessao, const char *codigoDeAtivacao, const char *certificado) {
+  return Responde(kCmdComunicarCertificadoICPBRASIL, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao), cert = Texto(certificado);
+    return Simples(kCmdComunicarCertificadoICPBRASIL, numeroSessao, {codigo, cert}, 2, true);
+  });
+}
+
+const char *ConsultarSAT(int numeroSessao) {
+  return Responde(kCmdConsultarSAT, numeroSessao, false,
+                  [&] { return Repetindo(kCmdConsultarSAT, "ConsultarSAT", numeroSessao, {}); });
+}
+
+const char *TesteFimAFim(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
+  return Responde(kCmdTesteFimAFim, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosVenda);
+    return Simples(kCmdTesteFimAFim, numeroSessao, {codigo, dados}, 2);
+  });
+}
+
+const char *ConsultarStatusOperacional(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdConsultarStatusOperacional, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Repetindo(kCmdConsultarStatusOperacional, "ConsultarStatusOperacional", numeroSessao, {codigo});
+  });
+}
+
+const char *ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao, int cNumeroDeSessao) {
+  return Responde(kCmdConsultarNumeroSessao, numeroSessao, false, [&] {
+    // The looked-up number is written as a session text, unlike other integer fields.
+    std::string codigo = Texto(codigoDeAtivacao), procurada = TextoSessao(cNumeroDeSessao);
+    return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada});
+  });
+}
+
+const char *ConfigurarInterfaceDeRede(int numeroSessao, const char *codigoDeAtivacao, const char *dadosConfiguracao) {
+  return Responde(kCmdConfigurarInterfaceDeRede, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosConfiguracao);
+    return Simples(kCmdConfigurarInterfaceDeRede, numeroSessao, {codigo, dados}, 2);
+  });
+}
+
+const char *AssociarAssinatura(int numeroSessao, const char *codigoDeAtivacao, const char *CNPJvalue,
+                               const char *assinaturaCNPJs) {
+  return Responde(kCmdAssociarAssinatura, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJvalue), assinatura = Texto(assinaturaCNPJs);
+    return Simples(kCmdAssociarAssinatura, numeroSessao, {codigo, cnpj, assinatura}, 3);
+  });
+}
+
+const char *AtualizarSoftwareSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdAtualizarSoftwareSAT, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Simples(kCmdAtualizarSoftwareSAT, numeroSessao, {codigo}, 1);
+  });
+}
+
+const char *ExtrairLogs(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdExtrairLogs, numeroSessao, false, [&] {
+    // The request carries the library's version, which the call line leaves out.
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Simples(kCmdExtrairLogs, numeroSessao, {codigo, kVersao}, 1);
+  });
+}
+
+const char *BloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdBloquearSAT, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Simples(kCmdBloquearSAT, numeroSessao, {codigo}, 1);
+  });
+}
+
+const char *DesbloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdDesbloquearSAT, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Simples(kCmdDesbloquearSAT, numeroSessao, {codigo}, 1);
+  });
+}
+
+const char *TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivacao, int opcao, const char *novoCodigo,
+                                   const char *confNovoCodigo) {
+  return Responde(kCmdTrocarCodigoDeAtivacao, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao), op = std::to_string(opcao), novo = Texto(novoCodigo),
+                conf = Texto(confNovoCodigo);
+    return Simples(kCmdTrocarCodigoDeAtivacao, numeroSessao, {codigo, op, novo, conf}, 4);
+  });
+}
+
+const char *ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao) {
+  return Responde(kCmdConsultarUltimaSessaoFiscal, numeroSessao, false, [&] {
+    std::string codigo = Texto(codigoDeAtivacao);
+    return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo});
+  });
+}
+
+}  // extern "C"

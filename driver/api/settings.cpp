@@ -1,0 +1,164 @@
+#include "api/settings.h"
+
+#include <climits>
+
+#include "api/log.h"
+#include "api/state.h"
+#include "platform/platform.h"
+
+namespace cfe {
+
+namespace {
+
+bool EhBranco(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view SemBrancos(std::string_view t) {
+  while (!t.empty() && EhBranco(t.front())) t.remove_prefix(1);
+  while (!t.empty() && EhBranco(t.back())) t.remove_suffix(1);
+  return t;
+}
+
+std::string Maiusculas(std::string_view t) {
+  std::string r(t);
+  for (char &c : r)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return r;
+}
+
+int ValorDigito(char c, int base) {
+  int v = -1;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+}  // namespace
+
+// ---- INI file ----------------------------------------------------------------
+
+ArquivoIni ArquivoIni::DeTexto(std::string_view texto) {
+  ArquivoIni ini;
+  if (texto.substr(0, 3) == "\xEF\xBB\xBF") texto.remove_prefix(3);  // UTF-8 mark from editors
+  std::string secao;
+  bool dentroDeSecao = false;
+  while (!texto.empty()) {
+    size_t fim = texto.find('\n');
+    std::string_view linha = texto.substr(0, fim);
+    texto.remove_prefix(fim == std::string_view::npos ? texto.size() : fim + 1);
+    if (!linha.empty() && linha.back() == '\r') linha.remove_suffix(1);
+    linha = SemBrancos(linha);
+    if (linha.empty() || linha.front() == ';') continue;
+    if (linha.front() == '[') {
+      size_t fecha = linha.find(']');
+      if (fecha == std::string_view::npos) fecha = linha.size();
+      secao = Maiusculas(SemBrancos(linha.substr(1, fecha - 1)));
+      ini.secoes_.push_back(secao);
+      dentroDeSecao = true;
+      continue;
+    }
+    size_t igual = linha.find('=');
+    if (!dentroDeSecao || igual == std::string_view::npos) continue;
+    std::string_view valor = SemBrancos(linha.substr(igual + 1));
+    if (valor.size() >= 2 && (valor.front() == '"' || valor.front() == '\'') && valor.back() == valor.front())
+      valor = valor.substr(1, valor.size() - 2);
+    ini.entradas_.push_back({secao, Maiusculas(SemBrancos(linha.substr(0, igual))), std::string(valor)});
+  }
+  return ini;
+}
+
+std::optional<ArquivoIni> ArquivoIni::Abre(const std::string &caminho) {
+  if (!platform::FileExists(caminho)) return std::nullopt;
+  std::string texto;
+  if (!platform::ReadWholeFile(caminho, texto)) return ArquivoIni{};
+  return DeTexto(texto);
+}
+
+bool ArquivoIni::TemSecao(std::string_view secao) const {
+  std::string nome = Maiusculas(secao);
+  for (const auto &s : secoes_)
+    if (s == nome) return true;
+  return false;
+}
+
+std::string ArquivoIni::Le(std::string_view secao, std::string_view chave) const {
+  std::string s = Maiusculas(secao), k = Maiusculas(chave);
+  for (const auto &e : entradas_)
+    if (e.secao == s && e.chave == k) return e.valor;
+  return "";
+}
+
+std::string CaminhoIni() {
+  std::string caminho = platform::EnvText("CFEDRIVER_INI");
+  return caminho.empty() ? platform::ExecutableDir() + "/sat.ini" : caminho;
+}
+
+// ---- readings of values ----------------------------------------------------------
+
+std::optional<int> LeInteiro(std::string_view t) {
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  bool negativo = false;
+  if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
+    negativo = t.front() == '-';
+    t.remove_prefix(1);
+  }
+  int base = 10;
+  if (t.substr(0, 2) == "0x" || t.substr(0, 2) == "0X") {
+    base = 16;
+    t.remove_prefix(2);
+  } else if (!t.empty() && (t.front() == '$' || t.front() == 'x' || t.front() == 'X')) {
+    base = 16;
+    t.remove_prefix(1);
+  }
+  if (t.empty()) return std::nullopt;
+  int64_t valor = 0;
+  for (char c : t) {
+    int d = ValorDigito(c, base);
+    if (d < 0) return std::nullopt;
+    valor = valor * base + d;
+    if (valor > int64_t(INT_MAX) + 1) return std::nullopt;
+  }
+  if (negativo) valor = -valor;
+  if (valor > INT_MAX || valor < INT_MIN) return std::nullopt;
+  return int(valor);
+}
+
+std::optional<MinSeg> LeValorTimeout(std::string_view v) {
+  if (v.size() != 5) return std::nullopt;
+  std::string quatro{v[0], v[1], v[3], v[4]};
+  if (!LeInteiro(quatro)) return std::nullopt;
+  auto minutos = LeInteiro(v.substr(0, 2));
+  auto segundos = LeInteiro(v.substr(3, 2));
+  // A negative part ("-1:05") would wrap to a deadline of weeks: leave the entry alone.
+  if (!minutos || !segundos || *minutos < 0 || *segundos < 0) return std::nullopt;
+  return MinSeg{uint16_t(*minutos), uint16_t(*segundos)};
+}
+
+// ---- attempts and pause ------------------------------------------------------------
+
+const RegraTentativa kRegraNTent{&Estado::N_TENT, &Estado::NTent, "N_TENT: valor inválido",
+                                 "Num. de tentativas de transmissão de cupons", 1, 1};
+const RegraTentativa kRegraTmpTent{&Estado::TMP_TENT, &Estado::TmpTent, "TMP_TENT: valor inválido",
+                                   "Tempo entre tentativas de transmissão de cupons", 6, 3};
+
+void DefineTentativaInicial(const RegraTentativa &r, const std::string &t) {
+  auto valor = LeInteiro(t);
+  std::string base = std::string(r.prefixo) + " redefinido para";
+  std::string linhaPadrao = base + " valor padrão: " + std::to_string(r.padrao);
+  if (!valor) {
+    G().*r.numero = r.padrao;
+    Log(linhaPadrao);
+  } else if (t.size() < 1 || t.size() > 2) {
+    G().*r.numero = r.padrao;
+    Log(r.linhaInvalido);
+    Log(linhaPadrao);
+  } else if (*valor >= r.minimo) {
+    G().*r.numero = *valor;
+    Log(base + ": " + t);
+  } else {
+    G().*r.numero = r.minimo;
+    Log(base + " valor mínimo: " + std::to_string(r.minimo));
+  }
+}
+
+}  // namespace cfe
