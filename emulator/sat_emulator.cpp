@@ -377,11 +377,17 @@ void SatEmulator::HandleFrame(const std::string &frame) {
 
   if (fault && kind == FaultKind::NoReply) return;
   if (fault && kind == FaultKind::Hangup) {
-    CloseTerminal();
-    bool reopened = OpenTerminal();
+    // The new terminal is opened before the old one closes, so that it gets another name.
+    const int oldMaster = master_, oldHold = slaveHold_;
+    const bool reopened = OpenTerminal();
+    close(oldHold);
+    close(oldMaster);
     std::lock_guard lock(mutex_);
     ++hangups_;
-    if (!reopened) stopping_ = true;
+    if (!reopened) {
+      master_ = slaveHold_ = -1;
+      stopping_ = true;
+    }
     return;
   }
   if (fault && kind == FaultKind::Endless) {
