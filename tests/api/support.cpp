@@ -147,9 +147,11 @@ void DispositivoFalso::Laco() {
       usleep(1000);
       continue;
     }
+    size_t procurado = buffer.size();  // only the new bytes can hold the frame end
     buffer.append(bloco, size_t(n));
     size_t etx;
-    while ((etx = buffer.find('\x03')) != std::string::npos) {
+    while ((etx = buffer.find('\x03', procurado)) != std::string::npos) {
+      procurado = 0;
       std::string frame = buffer.substr(0, etx + 1);
       buffer.erase(0, etx + 1);
       Roteiro roteiro;
