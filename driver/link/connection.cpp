@@ -43,13 +43,15 @@ bool PortaEhFixa() {
   return G().PortaFixa;
 }
 
-// Throws away whatever is waiting, logging it after the prefix. Stops when a
-// read yields nothing (a failing port) or after the reply bound, so that a
-// babbling device cannot hold the caller here for good.
+// Throws away whatever is waiting, logging it after the prefix. The bytes are
+// there already, so a short read time-out changes nothing for one caller; it
+// only keeps a second caller (call lock off) that took them first from waiting
+// for good. Stops when a read yields nothing (a failing port) or after the
+// reply bound, so that a babbling device cannot hold the caller here either.
 void Descarta(TSerialChannel &canal, const char *prefixo) {
   size_t total = 0;
   for (int n = canal.WaitingDataEx(); n != 0; n = canal.WaitingDataEx()) {
-    std::string lixo = canal.RecvBufferStr(n, -1);
+    std::string lixo = canal.RecvBufferStr(n, kEsperaPacote);
     if (lixo.empty()) break;
     Log(prefixo + lixo);
     total += lixo.size();

@@ -102,6 +102,7 @@ TEST_F(ExchangeTest, OneExchangeOnTheWire) {
   std::string resposta = RecebeDoSat(123);
   peer.join();
 
+  if (peer.joinable()) peer.join();
   EXPECT_EQ(pedido, "|05|000123|" + kETX);
   EXPECT_EQ(resposta, std::string("000123|08000|SAT em operação") + '\0');
   EXPECT_EQ(resposta.back(), '\0');
@@ -164,6 +165,7 @@ TEST_F(ExchangeTest, StaleInputIsDiscardedAndLogged) {
   Prazo(3000);
   EnviaParaSat("|05|000123");
   EXPECT_EQ(RecebeDoSat(123), std::string("000123|08000") + '\0');
+  if (peer.joinable()) peer.join();
   EXPECT_EQ(pedido, "|05|000123|" + kETX);
   EXPECT_EQ(Linhas("Descarte USB1: velho"), 1);
 }
@@ -184,6 +186,7 @@ TEST_F(ExchangeTest, SendOnAClosedChannelConnectsFirst) {
   Prazo(3000);
   EnviaParaSat("|05|000123");
   EXPECT_EQ(RecebeDoSat(123), std::string("000123|08000") + '\0');
+  if (peer.joinable()) peer.join();
   EXPECT_EQ(pedido, "|05|000123|" + kETX);
   EXPECT_EQ(Linhas(pty.slave + " Conectado."), 1);
 }

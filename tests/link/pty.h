@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -64,8 +65,14 @@ struct Pty {
       if (poll(&p, 1, int(left)) <= 0) continue;
       char buffer[4096];
       ssize_t n = read(master, buffer, sizeof buffer);
-      if (n <= 0) break;
-      got.append(buffer, size_t(n));
+      if (n > 0) {
+        got.append(buffer, size_t(n));
+      } else if (n < 0 && errno == EIO) {
+        // No one has the slave open (yet): the master reports a hang-up until someone does.
+        usleep(2000);
+      } else if (!(n < 0 && (errno == EINTR || errno == EAGAIN))) {
+        break;
+      }
     }
     return got;
   }
