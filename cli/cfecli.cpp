@@ -1,0 +1,156 @@
+// cfecli FUNCTION ARGS...: loads libcfedriver.so from the folder of this program, calls one of
+// the library's seventeen functions and prints its reply.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cfedriver.h"
+
+namespace {
+
+// Argument kinds: 'i' a 32-bit integer, 's' a text.
+struct Function {
+  const char *name;
+  const char *kinds;
+  const char *arguments;
+};
+
+constexpr Function kFunctions[] = {
+    {"AtivarSAT", "iissi", "numeroSessao subComando codigoDeAtivacao CNPJ cUF"},
+    {"ComunicarCertificadoICPBRASIL", "iss", "numeroSessao codigoDeAtivacao certificado"},
+    {"EnviarDadosVenda", "iss", "numeroSessao codigoDeAtivacao dadosVenda"},
+    {"CancelarUltimaVenda", "isss", "numeroSessao codigoDeAtivacao chave dadosCancelamento"},
+    {"ConsultarSAT", "i", "numeroSessao"},
+    {"TesteFimAFim", "iss", "numeroSessao codigoDeAtivacao dadosVenda"},
+    {"ConsultarStatusOperacional", "is", "numeroSessao codigoDeAtivacao"},
+    {"ConsultarNumeroSessao", "isi", "numeroSessao codigoDeAtivacao cNumeroDeSessao"},
+    {"ConfigurarInterfaceDeRede", "iss", "numeroSessao codigoDeAtivacao dadosConfiguracao"},
+    {"AssociarAssinatura", "isss", "numeroSessao codigoDeAtivacao CNPJvalue assinaturaCNPJs"},
+    {"AtualizarSoftwareSAT", "is", "numeroSessao codigoDeAtivacao"},
+    {"ExtrairLogs", "is", "numeroSessao codigoDeAtivacao"},
+    {"BloquearSAT", "is", "numeroSessao codigoDeAtivacao"},
+    {"DesbloquearSAT", "is", "numeroSessao codigoDeAtivacao"},
+    {"TrocarCodigoDeAtivacao", "isiss", "numeroSessao codigoDeAtivacao opcao novoCodigo confNovoCodigo"},
+    {"ConsultarUltimaSessaoFiscal", "is", "numeroSessao codigoDeAtivacao"},
+    {"SetDriver", "ss", "comando valor"},
+};
+
+void PrintFunctions(FILE *out) {
+  std::fprintf(out, "Functions and their arguments (integers in decimal, texts as given):\n");
+  for (const auto &f : kFunctions) std::fprintf(out, "  %s %s\n", f.name, f.arguments);
+}
+
+void PrintHelp() {
+  std::printf(
+      "Usage: cfecli FUNCTION ARGS...\n"
+      "\n"
+      "Calls one function of the SAT driver library libcfedriver.so, which it loads from its own\n"
+      "folder, and prints the reply followed by a line feed. The library reads its settings from\n"
+      "the file named by CFEDRIVER_INI (default: sat.ini beside this program).\n"
+      "Example: cfecli ConsultarStatusOperacional 2 12345678\n"
+      "\n"
+      "Exit status: 0 when the function was called, 1 when the library cannot be loaded, 2 for a\n"
+      "wrong function name or wrong arguments.\n"
+      "\n");
+  PrintFunctions(stdout);
+}
+
+int UsageError(const std::string &problem) {
+  std::fprintf(stderr, "cfecli: %s\n\nUsage: cfecli FUNCTION ARGS...\n", problem.c_str());
+  PrintFunctions(stderr);
+  return 2;
+}
+
+// Whole text as a decimal 32-bit integer: no blanks, no "+", nothing after the digits.
+bool ReadInt(const char *text, int &value) {
+  const char *end = text + std::strlen(text);
+  auto [ptr, ec] = std::from_chars(text, end, value);
+  return *text != '\0' && ec == std::errc() && ptr == end;
+}
+
+std::string OwnFolder() {
+  std::vector<char> buf(PATH_MAX + 1);
+  ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buf.data(), static_cast<size_t>(n));
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// The call itself, by the function's argument kinds; types come from the library's header.
+const char *Call(void *symbol, const std::string &kinds, const std::vector<int> &n, const std::vector<const char *> &s) {
+  if (kinds == "i") return reinterpret_cast<decltype(&ConsultarSAT)>(symbol)(n[0]);
+  if (kinds == "is") return reinterpret_cast<decltype(&ExtrairLogs)>(symbol)(n[0], s[0]);
+  if (kinds == "iss") return reinterpret_cast<decltype(&EnviarDadosVenda)>(symbol)(n[0], s[0], s[1]);
+  if (kinds == "isss") return reinterpret_cast<decltype(&CancelarUltimaVenda)>(symbol)(n[0], s[0], s[1], s[2]);
+  if (kinds == "isi") return reinterpret_cast<decltype(&ConsultarNumeroSessao)>(symbol)(n[0], s[0], n[1]);
+  if (kinds == "iissi") return reinterpret_cast<decltype(&AtivarSAT)>(symbol)(n[0], n[1], s[0], s[1], n[2]);
+  if (kinds == "isiss")
+    return reinterpret_cast<decltype(&TrocarCodigoDeAtivacao)>(symbol)(n[0], s[0], n[1], s[1], s[2]);
+  if (kinds == "ss") return reinterpret_cast<decltype(&SetDriver)>(symbol)(s[0], s[1]);
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    PrintHelp();
+    return 0;
+  }
+  if (argc < 2) return UsageError("no function named");
+
+  const Function *function = nullptr;
+  for (const auto &f : kFunctions)
+    if (std::strcmp(argv[1], f.name) == 0) function = &f;
+  if (!function) return UsageError(std::string("unknown function ") + argv[1]);
+
+  const std::string kinds = function->kinds;
+  const int given = argc - 2;
+  if (given != static_cast<int>(kinds.size())) {
+    return UsageError(std::string(function->name) + " takes " + std::to_string(kinds.size()) +
+                      (kinds.size() == 1 ? " argument (" : " arguments (") +
+                      function->arguments + "), " + std::to_string(given) + " given");
+  }
+  std::vector<int> numbers;
+  std::vector<const char *> texts;
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    const char *arg = argv[2 + i];
+    if (kinds[i] == 's') {
+      texts.push_back(arg);
+      continue;
+    }
+    int value = 0;
+    if (!ReadInt(arg, value)) {
+      return UsageError(std::string(function->name) + ": argument " + std::to_string(i + 1) + " must be an integer, not \"" +
+                        arg + "\"");
+    }
+    numbers.push_back(value);
+  }
+
+  const std::string library = OwnFolder() + "/libcfedriver.so";
+  void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    std::fprintf(stderr, "cfecli: cannot load %s: %s\n", library.c_str(), dlerror());
+    return 1;
+  }
+  void *symbol = dlsym(handle, function->name);
+  if (!symbol) {
+    std::fprintf(stderr, "cfecli: %s has no function %s\n", library.c_str(), function->name);
+    dlclose(handle);
+    return 1;
+  }
+  const char *reply = Call(symbol, kinds, numbers, texts);
+  const std::string copy = reply ? reply : "";
+  std::fwrite(copy.data(), 1, copy.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+  dlclose(handle);
+  return 0;
+}
