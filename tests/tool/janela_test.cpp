@@ -1,0 +1,426 @@
+// The main window against the fake driver: start-up, menu, the common road of
+// a driver call, the reply display, the code dialog and "Consultar SAT".
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "fimafim.h"
+#include "msefaz.h"
+#include "pages/pagina.h"
+#include "pages/tabnorvi.h"
+#include "roteiro.h"
+#include "valida.h"
+
+namespace {
+
+QString CaminhoFake() { return QDir(PastaFakeCompleto()).filePath(QStringLiteral("libcfedriver.so")); }
+
+QColor CorTexto(const QWidget *w, QPalette::ColorRole papel) { return w->palette().color(papel); }
+
+const QColor kVerde(0, 128, 0);
+const QColor kVermelho(255, 0, 0);
+
+}  // namespace
+
+class JanelaTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init() {
+    fake.Limpa();
+    f.reset(new Ferramenta(PastaFakeCompleto()));
+  }
+  void cleanup() { f.reset(); }
+
+  void InicioNormal();
+  void InicioSemBiblioteca();
+  void InicioBibliotecaInvalida();
+  void EntradaAusenteNaoEhChamada();
+  void ControlesComRotulo();
+  void MenuTrocaPaginas_data();
+  void MenuTrocaPaginas();
+  void EntradaDaPaginaSoAoMudar();
+  void SairFechaEGravaParametros();
+  void RedimensionarCentraFigura();
+
+  void ConsultarSATEmOperacao();
+  void ConsultarSATRespostas_data();
+  void ConsultarSATRespostas();
+  void BtnPrincipalConsulta();
+  void SessaoEmEdit1ACadaChamada();
+  void RegraDos110Caracteres_data();
+  void RegraDos110Caracteres();
+  void RespostaEmUtf8ComBytesInvalidos();
+  void JanelaSefaz_data();
+  void JanelaSefaz();
+  void TextoVaiEmIso88591();
+  void CursorEsperaDuranteChamada();
+
+  void ValidaConfirmada();
+  void ValidaFechadaSemValidar();
+
+ private:
+  QLabel *Operante() const { return f->Filho<QLabel>("lbloperante"); }
+  void Consulta(const QByteArray &resposta) {
+    fake.Resposta(resposta);
+    QTest::mouseClick(f->Filho<QPushButton>("BitBtn6"), Qt::LeftButton);
+  }
+
+  FakeDriver fake{CaminhoFake()};
+  std::unique_ptr<Ferramenta> f;
+};
+
+void JanelaTest::InicioNormal() {
+  QCOMPARE(f->dialogos.registros.size(), 0);
+  QVERIFY(!f->janela->PedidoEncerramento());
+  QCOMPARE(f->janela->windowTitle(), QStringLiteral("SAT - NORVI (Ativação - Versão: 3.0.0.4)"));
+  QCOMPARE(f->Filho<QLabel>("LblVersao")->text(), QStringLiteral("Versão: 3.0.0.4 (64 bits)"));
+  QCOMPARE(f->Filho<QLabel>("LblNorvi")->text(), QStringLiteral("Norvi Informática EIRELI"));
+  QCOMPARE(f->ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+  QVERIFY(!Operante()->isVisibleTo(f->janela.get()));
+  QCOMPARE(f->Status(), QString());
+  QVERIFY(f->ctx().estado.CodigoValidado.isEmpty());
+  QVERIFY(QFile::exists(QDir(f->trabalho.path()).filePath(QStringLiteral("Parametros.xml"))));
+  QVERIFY(f->ctx().driver.ConsultarSAT);
+  QVERIFY(f->ctx().driver.SetDriver);
+  QCOMPARE(f->janela->size(), QSize(684, 465));
+  QVERIFY(!f->janela->windowIcon().isNull());
+  // The other three windows exist from the start.
+  QVERIFY(f->janela->findChild<TFFimAFim *>(QStringLiteral("TFFimAFim")));
+  QCOMPARE(f->janela->findChild<TFMSefaz *>()->windowTitle(), QStringLiteral("cfetool (Mensagem Sefaz)"));
+  QCOMPARE(f->janela->findChild<TFValida *>()->windowTitle(), QStringLiteral("SAT - NORVI (Valida Cód. Ativação)"));
+  QCOMPARE(fake.Chamadas().size(), 0);  // start-up calls nothing
+}
+
+void JanelaTest::InicioSemBiblioteca() {
+  QTemporaryDir vazia;
+  Ferramenta g(vazia.path());
+  QCOMPARE(g.dialogos.Textos(), QStringList{QStringLiteral("Erro: libcfedriver.so não foi encontrada.")});
+  QVERIFY(g.janela->PedidoEncerramento());
+  // The remaining start-up steps still ran.
+  QVERIFY(QFile::exists(QDir(g.trabalho.path()).filePath(QStringLiteral("Parametros.xml"))));
+  QCOMPARE(g.ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+}
+
+void JanelaTest::InicioBibliotecaInvalida() {
+  QTemporaryDir pasta;
+  const QString caminho = QDir(pasta.path()).filePath(QStringLiteral("libcfedriver.so"));
+  QFile arquivo(caminho);
+  QVERIFY(arquivo.open(QIODevice::WriteOnly));
+  arquivo.write("isto não é uma biblioteca\n");
+  arquivo.close();
+  Ferramenta g(pasta.path());
+  QCOMPARE(g.dialogos.registros.size(), 2);
+  QCOMPARE(g.dialogos.registros[0].titulo, QStringLiteral("Erro!"));
+  QCOMPARE(g.dialogos.registros[0].texto, QStringLiteral("Erro ao carregar a DLL: ") + caminho);
+  QCOMPARE(g.dialogos.registros[1].texto, QStringLiteral("Falha na carga da DLL. Encerrando aplicação ..."));
+  QVERIFY(g.janela->PedidoEncerramento());
+  QVERIFY(QFile::exists(QDir(g.trabalho.path()).filePath(QStringLiteral("Parametros.xml"))));
+}
+
+void JanelaTest::EntradaAusenteNaoEhChamada() {
+  FakeDriver incompleto(QDir(PastaFakeIncompleto()).filePath(QStringLiteral("libcfedriver.so")));
+  incompleto.Limpa();
+  Ferramenta g(PastaFakeIncompleto());
+  QCOMPARE(g.dialogos.registros.size(), 0);  // nothing at start-up
+  QVERIFY(!g.ctx().driver.ConsultarSAT);
+  QVERIFY(g.ctx().driver.ConsultarStatusOperacional);
+  QTest::mouseClick(g.Filho<QPushButton>("BitBtn6"), Qt::LeftButton);
+  QCOMPARE(g.dialogos.Textos(),
+           QStringList{QStringLiteral("Erro: a função ConsultarSAT não foi encontrada em libcfedriver.so.")});
+  QCOMPARE(incompleto.Chamadas().size(), 0);
+  QVERIFY(g.ctx().estado.SessaoAtual.isEmpty());
+  QVERIFY(!g.Filho<QLabel>("lbloperante")->isVisibleTo(g.janela.get()));
+}
+
+void JanelaTest::ControlesComRotulo() {
+  // Every input is named by its visible label.
+  QList<QWidget *> entradas;
+  for (auto *e : f->janela->findChildren<QLineEdit *>()) entradas << e;
+  QVERIFY(!entradas.isEmpty());
+  const auto rotulos = f->janela->findChildren<QLabel *>();
+  for (QWidget *e : entradas) {
+    const bool temRotulo = std::any_of(rotulos.begin(), rotulos.end(), [e](QLabel *l) { return l->buddy() == e; });
+    QVERIFY2(temRotulo, qPrintable(e->objectName()));
+  }
+  QCOMPARE(f->Filho<QLineEdit>("Edit1")->maxLength(), 6);
+}
+
+void JanelaTest::MenuTrocaPaginas_data() {
+  QTest::addColumn<QString>("botao");
+  QTest::addColumn<QString>("legenda");
+  QTest::addColumn<QString>("pagina");
+  QTest::addColumn<QString>("titulo");
+  QTest::newRow("1") << "BtnPrincipal" << "SAT - NORVI" << "TabNorvi" << "SAT NORVI";
+  QTest::newRow("2") << "BtnConfRede" << "Config. da Rede" << "TabConfRede" << "CONFIGURAÇÕES DE REDE";
+  QTest::newRow("3") << "BtnAtivacao" << "Ativação do SAT" << "TabAtivar" << "ATIVAÇÃO DO SAT";
+  QTest::newRow("4") << "BtnAssocAssin" << "Associar Aplic. Comercial" << "TabAssocAss" << "ASSOCIAR APLIC. COMERCIAL";
+  QTest::newRow("5") << "BtnTestefimafim" << "Testes" << "TabTeste" << "";
+  QTest::newRow("6") << "BitBtnStatus" << "Status" << "TabStatus" << "STATUS OPERACIONAL";
+  QTest::newRow("7") << "BitLogs" << "Extrair Logs" << "TabLog" << "EXTRAÇÃO DOS LOGS";
+  QTest::newRow("8") << "BtnCodAtivacao" << "Trocar Cód. Ativação" << "TabCodAtiva" << "CÓDIGO DE ATIVAÇÃO";
+  QTest::newRow("9") << "BtnBloquearSAT" << "Bloquear/Desbloquear" << "TabBloq" << "BLOQUEAR/DESBLOQUEAR";
+  QTest::newRow("10") << "BitAtualizaSW" << "Atualizar SW Básico" << "TavAtualizaSW" << "ATUALIZAR SOFTWARE BÁSICO";
+  QTest::newRow("11") << "BitSuperLog" << "SuperLog" << "TabLog" << "EXTRAÇÃO DOS LOGS";
+}
+
+void JanelaTest::MenuTrocaPaginas() {
+  QFETCH(QString, botao);
+  QFETCH(QString, legenda);
+  QFETCH(QString, pagina);
+  QFETCH(QString, titulo);
+  // Start from a page that no button shows.
+  f->ctx().PageControl->setCurrentWidget(f->janela->findChild<QWidget *>(QStringLiteral("TabBloq")));
+  auto *b = f->janela->findChild<QPushButton *>(botao);
+  QVERIFY(b);
+  QCOMPARE(b->text(), legenda);
+  QVERIFY(b->isEnabled());
+  if (pagina == u"TabBloq") f->ctx().PageControl->setCurrentIndex(0);
+  QTest::mouseClick(b, Qt::LeftButton);
+  auto *visivel = qobject_cast<Pagina *>(f->ctx().PaginaVisivel());
+  QCOMPARE(visivel->objectName(), pagina);
+  QCOMPARE(visivel->Cabecalho()->text(), titulo);
+}
+
+void JanelaTest::EntradaDaPaginaSoAoMudar() {
+  // A page that counts its entry steps.
+  class Contadora : public Pagina {
+   public:
+    using Pagina::Pagina;
+    void AoEntrar() override { ++entradas; }
+    int entradas = 0;
+  };
+  auto *p = new Contadora(f->ctx(), QStringLiteral("TabContadora"), QStringLiteral("X"));
+  f->ctx().PageControl->addWidget(p);
+  f->ctx().MostraPagina(p);
+  f->ctx().MostraPagina(p);
+  QCOMPARE(p->entradas, 1);
+  f->ctx().MostraPagina(f->ctx().paginas.first());
+  f->ctx().MostraPagina(p);
+  QCOMPARE(p->entradas, 2);
+}
+
+void JanelaTest::SairFechaEGravaParametros() {
+  f->janela->show();
+  Contexto &c = f->ctx();
+  c.cds.Abre();
+  c.cds.Edita();
+  c.cds.DefineTexto(QStringLiteral("CNPJContribuinte"), QStringLiteral("11222333000181"));
+  c.cds.DefineInteiro(QStringLiteral("uf"), 3);
+  c.cds.Posta();
+  QTest::mouseClick(f->Filho<QPushButton>("BtnSair"), Qt::LeftButton);
+  QVERIFY(!f->janela->isVisible());
+  f->Reinicia();
+  f->ctx().cds.Abre();
+  QCOMPARE(f->ctx().cds.Texto(QStringLiteral("CNPJContribuinte")), QStringLiteral("11222333000181"));
+  QCOMPARE(f->ctx().cds.Inteiro(QStringLiteral("UF")), 3);
+}
+
+void JanelaTest::RedimensionarCentraFigura() {
+  f->janela->show();
+  for (const QSize tamanho : {QSize(684, 465), QSize(1001, 777), QSize(750, 500)}) {
+    f->janela->resize(tamanho);
+    QCoreApplication::processEvents();
+    auto *pagina = f->ctx().PaginaDe<TabNorvi>();
+    QTRY_COMPARE(pagina->ImgSAT->x(), (pagina->width() - pagina->ImgSAT->width()) / 2);
+    QCOMPARE(pagina->ImgSAT->y(), (pagina->height() - pagina->ImgSAT->height()) * 2 / 3);
+    QCOMPARE(pagina->BitBtn6->x(), (pagina->width() - pagina->BitBtn6->width()) / 2);
+  }
+}
+
+void JanelaTest::ConsultarSATEmOperacao() {
+  Consulta("123456|08000|SAT em operação||");
+  QVERIFY(Operante()->isVisibleTo(f->janela.get()));
+  QCOMPARE(Operante()->text(), QStringLiteral("SAT em operação"));
+  QCOMPARE(CorTexto(Operante(), QPalette::WindowText), kVerde);
+  QCOMPARE(CorTexto(f->Filho<QPushButton>("BtnPrincipal"), QPalette::ButtonText), kVerde);
+  QCOMPARE(f->dialogos.registros.size(), 0);
+  QCOMPARE(f->Status(), QStringLiteral("123456|08000|SAT em operação||"));
+  QCOMPARE(f->ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+  QVERIFY(f->ctx().estado.CamposResposta.isEmpty());  // released at the end
+  QCOMPARE(f->ctx().estado.UltimaResposta, QByteArray("123456|08000|SAT em operação||"));
+
+  // A later failure turns both red again.
+  Consulta("123456|08098|SAT em processamento. Tente novamente.||");
+  QCOMPARE(Operante()->text(), QStringLiteral("SAT inoperante"));
+  QCOMPARE(CorTexto(Operante(), QPalette::WindowText), kVermelho);
+  QCOMPARE(CorTexto(f->Filho<QPushButton>("BtnPrincipal"), QPalette::ButtonText), kVermelho);
+}
+
+void JanelaTest::ConsultarSATRespostas_data() {
+  QTest::addColumn<QByteArray>("resposta");
+  QTest::addColumn<QStringList>("mensagens");
+  QTest::newRow("08097") << QByteArray("000001|08097|SAT não está ativo||") << QStringList{"08097: SAT não está ativo"};
+  QTest::newRow("ocupado") << QByteArray("000001|08098|SAT em processamento. Tente novamente.||") << QStringList{};
+  QTest::newRow("vazia") << QByteArray() << QStringList{};
+  QTest::newRow("so sessao") << QByteArray("000001") << QStringList{};
+  QTest::newRow("08097 sem mensagem") << QByteArray("000001|08097") << QStringList{};
+  QTest::newRow("outro codigo") << QByteArray("000001|08001|erro") << QStringList{};
+}
+
+void JanelaTest::ConsultarSATRespostas() {
+  QFETCH(QByteArray, resposta);
+  QFETCH(QStringList, mensagens);
+  Consulta(resposta);
+  QCOMPARE(f->dialogos.Textos(), mensagens);
+  QVERIFY(Operante()->isVisibleTo(f->janela.get()));
+  QCOMPARE(Operante()->text(), QStringLiteral("SAT inoperante"));
+  QCOMPARE(CorTexto(Operante(), QPalette::WindowText), kVermelho);
+  QCOMPARE(CorTexto(f->Filho<QPushButton>("BtnPrincipal"), QPalette::ButtonText), kVermelho);
+  QCOMPARE(f->Status(), TextoDoDriver(resposta));
+  QCOMPARE(f->dialogos.Janelas(), QStringList{});
+}
+
+void JanelaTest::BtnPrincipalConsulta() {
+  f->ctx().PageControl->setCurrentWidget(f->janela->findChild<QWidget *>(QStringLiteral("TabLog")));
+  fake.Resposta("1|08000|ok||");
+  QTest::mouseClick(f->Filho<QPushButton>("BtnPrincipal"), Qt::LeftButton);
+  QCOMPARE(fake.Chamadas().size(), 1);
+  QVERIFY(fake.Chamadas().first().startsWith("ConsultarSAT|"));
+  QCOMPARE(f->ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+  QCOMPARE(Operante()->text(), QStringLiteral("SAT em operação"));
+}
+
+void JanelaTest::SessaoEmEdit1ACadaChamada() {
+  QStringList sessoes;
+  for (int i = 0; i < 3; ++i) {
+    Consulta("x|08000|");
+    const QByteArray chamada = fake.Chamadas().last();
+    const QString enviada = QString::fromLatin1(chamada.mid(chamada.indexOf('|') + 1));
+    const QString edit1 = f->Filho<QLineEdit>("Edit1")->text();
+    QCOMPARE(edit1.size(), 6);
+    QCOMPARE(edit1.toInt(), enviada.toInt());
+    QCOMPARE(edit1, f->ctx().estado.SessaoAtual);
+    sessoes << edit1;
+  }
+  QCOMPARE(QSet<QString>(sessoes.begin(), sessoes.end()).size(), 3);
+}
+
+void JanelaTest::RegraDos110Caracteres_data() {
+  QTest::addColumn<int>("tamanho");
+  QTest::addColumn<bool>("cortado");
+  QTest::newRow("110") << 110 << false;
+  QTest::newRow("111") << 111 << true;
+  QTest::newRow("300") << 300 << true;
+}
+
+void JanelaTest::RegraDos110Caracteres() {
+  QFETCH(int, tamanho);
+  QFETCH(bool, cortado);
+  // Characters, not bytes: "ç" takes two bytes.
+  QByteArray resposta = "123456|08000|";
+  while (TextoDoDriver(resposta).size() < tamanho) resposta += TextoDoDriver(resposta).size() % 2 ? "ç" : "a";
+  const QString texto = TextoDoDriver(resposta);
+  Consulta(resposta);
+  QCOMPARE(f->Status(), cortado ? texto.left(110) + QStringLiteral(" ...") : texto);
+}
+
+void JanelaTest::RespostaEmUtf8ComBytesInvalidos() {
+  Consulta("123456|08097|Fun\xc3\xa7\xc3\xa3o \xe7 inv\xe1lida|0000|");
+  QCOMPARE(f->Status(), QStringLiteral("123456|08097|Função \ufffd inv\ufffdlida|0000|"));
+  QCOMPARE(f->dialogos.Textos(), QStringList{QStringLiteral("08097: Função \ufffd inv\ufffdlida")});
+}
+
+void JanelaTest::JanelaSefaz_data() {
+  QTest::addColumn<QByteArray>("resposta");
+  QTest::addColumn<QString>("memo");  // empty: no window
+  QTest::newRow("codigo e mensagem") << QByteArray("1|08000|ok|0000|Mensagem da \xc3\xa7 Sefaz")
+                                     << "Código: 0000\n\nMensagem da ç Sefaz";
+  QTest::newRow("codigo sem mensagem") << QByteArray("1|08000|ok|1234") << "Código: 1234\n\n";
+  QTest::newRow("codigo vazio") << QByteArray("1|08000|ok||msg") << "";
+  QTest::newRow("tres campos") << QByteArray("1|08000|ok") << "";
+  QTest::newRow("um campo") << QByteArray("1") << "";
+  QTest::newRow("13000 campo 4 vazio") << QByteArray("1|13000|0000|ok|||") << "";
+  QTest::newRow("13000 so ate o 3") << QByteArray("1|13000|0000|ok") << "";
+  QTest::newRow("13000 com campo 4") << QByteArray("1|13000|0000|ok|0001|Sefaz ok") << "Código: 0001\n\nSefaz ok";
+  QTest::newRow("13001 campo 3 ignorado") << QByteArray("1|13001|0000|texto|") << "";
+}
+
+void JanelaTest::JanelaSefaz() {
+  QFETCH(QByteArray, resposta);
+  QFETCH(QString, memo);
+  QString visto;
+  f->dialogos.roteiroModal << [&visto](QDialog &janela) {
+    visto = janela.findChild<QPlainTextEdit *>(QStringLiteral("MemoSefaz"))->toPlainText();
+  };
+  Consulta(resposta);
+  if (memo.isEmpty()) {
+    QCOMPARE(f->dialogos.Janelas(), QStringList{});
+  } else {
+    QCOMPARE(f->dialogos.Janelas(), QStringList{QStringLiteral("TFMSefaz")});
+    QCOMPARE(visto, memo);
+  }
+}
+
+void JanelaTest::TextoVaiEmIso88591() {
+  // The road with a text argument: converted to ISO-8859-1, session first.
+  fake.Resposta("1|10000|ok");
+  QVERIFY(f->ctx().ChamaDriver(f->ctx().driver.ConsultarStatusOperacional, QStringLiteral("Código€1")));
+  QCOMPARE(fake.Chamadas().size(), 1);
+  const QByteArray esperado = "ConsultarStatusOperacional|" + QByteArray::number(f->ctx().estado.SessaoAtual.toInt()) +
+                              "|C\xf3" "digo?1";
+  QCOMPARE(fake.Chamadas().first(), esperado);
+  QCOMPARE(f->ctx().estado.CamposResposta, (QList<QByteArray>{"1", "10000", "ok"}));
+
+  fake.Resposta("1|14000|ok");
+  QVERIFY(f->ctx().ChamaDriver(f->ctx().driver.ConsultarNumeroSessao, QStringLiteral("abcdefgh"), 42));
+  QVERIFY(fake.Chamadas().last().endsWith("|abcdefgh|42"));
+}
+
+void JanelaTest::CursorEsperaDuranteChamada() {
+  // CursorWait and CursorDefault around the call.
+  Contexto &c = f->ctx();
+  c.CursorWait();
+  QCOMPARE(f->Status(), QStringLiteral("Aguardando retorno do SAT ..."));
+  QVERIFY(QApplication::overrideCursor());
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  c.CursorDefault();
+  QCOMPARE(f->Status(), QString());
+  QVERIFY(!QApplication::overrideCursor());
+  // After a whole call the cursor is back too.
+  Consulta("1|08000|");
+  QVERIFY(!QApplication::overrideCursor());
+}
+
+void JanelaTest::ValidaConfirmada() {
+  auto *valida = f->janela->findChild<TFValida *>();
+  f->ctx().estado.CodigoValidado = QStringLiteral("antigo");
+  valida->EdtCodigo->setText(QStringLiteral("restos"));
+  f->dialogos.roteiroModal << [](QDialog &janela) {
+    auto *campo = janela.findChild<QLineEdit *>(QStringLiteral("EdtCodigo"));
+    QCOMPARE(campo->text(), QString());  // emptied when shown
+    QCOMPARE(campo->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(campo, QStringLiteral("  abcdefgh  "));
+    QTest::mouseClick(janela.findChild<QPushButton *>(QStringLiteral("BtnValidar")), Qt::LeftButton);
+  };
+  valida->Mostra();
+  QCOMPARE(f->dialogos.Janelas(), QStringList{QStringLiteral("TFValida")});
+  QVERIFY(!f->ctx().estado.DialogoCancelado);
+  QCOMPARE(f->ctx().estado.CodigoValidado, QStringLiteral("abcdefgh"));
+  QCOMPARE(valida->EdtCodigo->maxLength(), 32);
+  QVERIFY(valida->BtnValidar->isDefault());
+}
+
+void JanelaTest::ValidaFechadaSemValidar() {
+  auto *valida = f->janela->findChild<TFValida *>();
+  f->dialogos.roteiroModal << [](QDialog &janela) {
+    QTest::keyClicks(janela.findChild<QLineEdit *>(QStringLiteral("EdtCodigo")), QStringLiteral("abcdefgh"));
+    janela.reject();  // the close box
+  };
+  valida->Mostra();
+  QVERIFY(f->ctx().estado.DialogoCancelado);
+  QVERIFY(f->ctx().estado.CodigoValidado.isEmpty());
+  // Confirmed once, then shown again and closed: cancelled again.
+  f->dialogos.roteiroModal << [](QDialog &janela) { janela.findChild<QPushButton *>(QStringLiteral("BtnValidar"))->click(); };
+  valida->Mostra();
+  QVERIFY(!f->ctx().estado.DialogoCancelado);
+  valida->Mostra();
+  QVERIFY(f->ctx().estado.DialogoCancelado);
+}
+
+QTEST_MAIN(JanelaTest)
+#include "janela_test.moc"

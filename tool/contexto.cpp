@@ -1,0 +1,118 @@
+#include "contexto.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QStatusBar>
+
+#include "msefaz.h"
+#include "pages/pagina.h"
+
+Ambiente Ambiente::Padrao(Dialogos &dialogos) {
+  Ambiente a;
+  a.pastaPrograma = QCoreApplication::applicationDirPath();
+  a.arquivoParametros = QDir::current().filePath(QStringLiteral("Parametros.xml"));
+  a.dialogos = &dialogos;
+  return a;
+}
+
+Contexto::Contexto(const Ambiente &a)
+    : cds(a.arquivoParametros), sessoes(a.relogio), dialogos(*a.dialogos), pastaPrograma(a.pastaPrograma) {}
+
+QString Contexto::ArquivoPrograma(const QString &nome) const { return QDir(pastaPrograma).filePath(nome); }
+
+void Contexto::Mensagem(const QString &texto) { dialogos.Mensagem(janela, QString(), texto, Dialogos::Icone::Nenhum); }
+
+bool Contexto::Confirma(const QString &texto, Dialogos::Icone icone) {
+  return dialogos.Confirma(janela, QString(), texto, icone);
+}
+
+void Contexto::CursorWait() {
+  if (painelStatus) {
+    painelStatus->setText(QStringLiteral("Aguardando retorno do SAT ..."));
+    // The call blocks the event loop: paint the waiting text now.
+    painelStatus->repaint();
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void Contexto::CursorDefault() {
+  if (painelStatus) painelStatus->clear();
+  QApplication::restoreOverrideCursor();
+  if (painelStatus) painelStatus->repaint();
+}
+
+void Contexto::mostrastatus(const QByteArray &texto) {
+  if (!painelStatus) return;
+  const QString decodificado = TextoDoDriver(texto);
+  const QList<uint> caracteres = decodificado.toUcs4();
+  if (caracteres.size() > 110) {
+    painelStatus->setText(QString::fromUcs4(reinterpret_cast<const char32_t *>(caracteres.constData()), 110) +
+                          QStringLiteral(" ..."));
+  } else {
+    painelStatus->setText(decodificado);
+  }
+}
+
+void Contexto::MostraMSefaz() {
+  const auto &campos = estado.CamposResposta;
+  if (campos.size() < 2) return;
+  int codigo = 3;
+  int minimo = 4;  // more than 3 fields
+  if (campos[1].left(3) == "130") {
+    // AssociarAssinatura: the SEFAZ fields sit one position later.
+    codigo = 4;
+    minimo = 5;
+  }
+  if (campos.size() < minimo || campos[codigo].isEmpty()) return;
+  const QString mensagem = codigo + 1 < campos.size() ? TextoDoDriver(campos[codigo + 1]) : QString();
+  msefaz->MemoSefaz->setPlainText(QStringLiteral("Código: ") + TextoDoDriver(campos[codigo]) + QStringLiteral("\n\n") +
+                                  mensagem);
+  dialogos.MostraModal(*msefaz);
+}
+
+QByteArray Contexto::Campo(int i) const {
+  if (i < 0 || i >= estado.CamposResposta.size()) throw CampoAusente();
+  return estado.CamposResposta[i];
+}
+
+QString Contexto::CampoTexto(int i) const { return TextoDoDriver(Campo(i)); }
+
+QString Contexto::MensagemResposta() const {
+  return TextoDoDriver(Campo(1) + QByteArrayLiteral(": ") + Campo(2));
+}
+
+void Contexto::EntradaAusente(const char *nome) {
+  dialogos.Mensagem(janela, QString(),
+                    QStringLiteral("Erro: a função %1 não foi encontrada em %2.")
+                        .arg(QString::fromLatin1(nome), TDriverSAT::NomeBiblioteca()),
+                    Dialogos::Icone::Erro);
+}
+
+void Contexto::IniciaChamada() {
+  CursorWait();
+  estado.SessaoAtual = sessoes.geranumsessao();
+}
+
+void Contexto::TerminaChamada(const char *resposta) {
+  estado.UltimaResposta = resposta ? QByteArray(resposta) : QByteArray();
+  CursorDefault();
+  if (Edit1) Edit1->setText(estado.SessaoAtual);
+  mostrastatus(estado.UltimaResposta);
+  estado.CamposResposta.clear();
+  ExtractStrings2(QByteArrayLiteral("|"), QByteArray(), estado.UltimaResposta, estado.CamposResposta);
+}
+
+void Contexto::MostraPagina(QWidget *pagina) {
+  if (!PageControl || !pagina) return;
+  if (PageControl->currentWidget() == pagina) return;
+  PageControl->setCurrentWidget(pagina);
+  if (auto *p = qobject_cast<Pagina *>(pagina)) p->AoEntrar();
+}
+
+QWidget *Contexto::PaginaVisivel() const { return PageControl ? PageControl->currentWidget() : nullptr; }

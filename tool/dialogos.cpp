@@ -1,0 +1,53 @@
+#include "dialogos.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+QMessageBox::Icon IconeQt(Dialogos::Icone icone) {
+  switch (icone) {
+    case Dialogos::Icone::Informacao: return QMessageBox::Information;
+    case Dialogos::Icone::Aviso: return QMessageBox::Warning;
+    case Dialogos::Icone::Erro: return QMessageBox::Critical;
+    case Dialogos::Icone::Pergunta: return QMessageBox::Question;
+    case Dialogos::Icone::Nenhum: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString Titulo(const QString &titulo) {
+  return titulo.isEmpty() ? QApplication::applicationDisplayName() : titulo;
+}
+
+}  // namespace
+
+void DialogosQt::Mensagem(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) {
+  QMessageBox caixa(IconeQt(icone), Titulo(titulo), texto, QMessageBox::Ok, dono);
+  caixa.exec();
+}
+
+bool DialogosQt::Confirma(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) {
+  QMessageBox caixa(IconeQt(icone), Titulo(titulo), texto, QMessageBox::Ok | QMessageBox::Cancel, dono);
+  return caixa.exec() == QMessageBox::Ok;
+}
+
+QString DialogosQt::AbreArquivo(QWidget *dono, const QString &titulo, const QString &filtro) {
+  return QFileDialog::getOpenFileName(dono, titulo, QString(), filtro);
+}
+
+QString DialogosQt::SalvaArquivo(QWidget *dono, const QString &titulo, const QString &filtro) {
+  return QFileDialog::getSaveFileName(dono, titulo, QString(), filtro);
+}
+
+void DialogosQt::OpenURL(const QString &alvo) {
+  const QFileInfo arquivo(alvo);
+  QDesktopServices::openUrl(arquivo.exists() ? QUrl::fromLocalFile(arquivo.absoluteFilePath()) : QUrl(alvo));
+}
+
+void DialogosQt::MostraModal(QDialog &janela) { janela.exec(); }

@@ -1,0 +1,19 @@
+// cfetool: the desktop activation tool for SAT devices.
+#include <QApplication>
+
+#include "ativacao.h"
+#include "dialogos.h"
+
+int main(int argc, char *argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("cfetool"));
+  QApplication::setApplicationDisplayName(QStringLiteral("cfetool"));
+  DialogosQt dialogos;
+  TFAtivacao janela(Ambiente::Padrao(dialogos));
+  if (janela.PedidoEncerramento()) {
+    janela.close();  // writes the parameter table back like any end of the program
+    return 1;
+  }
+  janela.show();
+  return app.exec();
+}

@@ -1,0 +1,72 @@
+#include "pagina.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "../contexto.h"
+
+Pagina::Pagina(Contexto &c, const QString &nome, const QString &titulo, const QString &nomeCabecalho, QWidget *pai)
+    : QWidget(pai), ctx(c) {
+  setObjectName(nome);
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  cabecalho = new QLabel(titulo, this);
+  cabecalho->setObjectName(nomeCabecalho.isEmpty() ? nome + QStringLiteral("Cabecalho") : nomeCabecalho);
+  cabecalho->setAlignment(Qt::AlignCenter);
+  cabecalho->setMinimumHeight(28);
+  cabecalho->setAutoFillBackground(true);
+  QPalette p = cabecalho->palette();
+  p.setColor(QPalette::Window, QColor(192, 192, 192));
+  p.setColor(QPalette::WindowText, Qt::black);
+  cabecalho->setPalette(p);
+  QFont f = cabecalho->font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.15);
+  cabecalho->setFont(f);
+  layout->addWidget(cabecalho);
+  corpo = new QVBoxLayout;
+  corpo->setContentsMargins(12, 12, 12, 8);
+  layout->addLayout(corpo, 1);
+}
+
+void Pagina::AcionadaPeloMenu(const QString &) { ctx.MostraPagina(this); }
+
+QLabel *Pagina::AdicionaNota(const QString &texto) {
+  auto *nota = new QLabel(texto, this);
+  nota->setObjectName(objectName() + QStringLiteral("Nota"));
+  nota->setAlignment(Qt::AlignCenter);
+  nota->setWordWrap(true);
+  nota->setFocusPolicy(Qt::NoFocus);
+  QPalette p = nota->palette();
+  p.setColor(QPalette::WindowText, QColor(0, 128, 0));
+  nota->setPalette(p);
+  QFont f = nota->font();
+  f.setBold(true);
+  nota->setFont(f);
+  static_cast<QVBoxLayout *>(layout())->addWidget(nota);
+  return nota;
+}
+
+QTextEdit *Pagina::AdicionaNotaMemo(const QString &nome, const QStringList &linhas) {
+  auto *memo = new QTextEdit(this);
+  memo->setObjectName(nome);
+  memo->setReadOnly(true);
+  memo->setFocusPolicy(Qt::NoFocus);
+  memo->setFrameShape(QFrame::NoFrame);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  memo->setTextColor(QColor(0, 128, 0));
+  for (const QString &linha : linhas) {
+    memo->append(linha);
+    memo->setAlignment(Qt::AlignCenter);
+  }
+  memo->setFixedHeight(memo->fontMetrics().lineSpacing() * (linhas.size() + 1));
+  QPalette p = memo->palette();
+  p.setColor(QPalette::Base, palette().color(QPalette::Window));
+  memo->setPalette(p);
+  static_cast<QVBoxLayout *>(layout())->addWidget(memo);
+  return memo;
+}
