@@ -379,15 +379,18 @@ void SatEmulator::HandleFrame(const std::string &frame) {
   if (fault && kind == FaultKind::Hangup) {
     // The new terminal is opened before the old one closes, so that it gets another name.
     const int oldMaster = master_, oldHold = slaveHold_;
+    // Counted before the close, so that a reader who sees the hang-up also sees the new path.
     const bool reopened = OpenTerminal();
+    {
+      std::lock_guard lock(mutex_);
+      ++hangups_;
+      if (!reopened) {
+        master_ = slaveHold_ = -1;
+        stopping_ = true;
+      }
+    }
     close(oldHold);
     close(oldMaster);
-    std::lock_guard lock(mutex_);
-    ++hangups_;
-    if (!reopened) {
-      master_ = slaveHold_ = -1;
-      stopping_ = true;
-    }
     return;
   }
   if (fault && kind == FaultKind::Endless) {
