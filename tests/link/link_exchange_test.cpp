@@ -233,6 +233,19 @@ TEST_F(ExchangeTest, HangUpDuringReception) {
   EXPECT_FALSE(CanalSerial().InstanceActive());
 }
 
+TEST_F(ExchangeTest, FailedSendIsLoggedAndNoReplyComes) {
+  ASSERT_FALSE(VerificaConexao());
+  pty.CloseMaster();  // the device goes away between connection and send
+  Prazo(3000);
+  EXPECT_TRUE(EnviaParaSat("|05|000123"));
+  EXPECT_EQ(Linhas("Falha ao transmitir dados para o SAT"), 1);
+  EXPECT_EQ(Linhas("(TX) Perda de comunicação com o SAT"), 0);
+  EXPECT_EQ(Linhas("EnviarParaSat: final do envio."), 1);
+  EXPECT_EQ(RecebeDoSat(123), "");
+  EXPECT_EQ(Linhas("(RX) Perda de comunicação com o SAT"), 1);
+  EXPECT_EQ(Linhas("Erro ao receber dados do SAT"), 0);
+}
+
 TEST_F(ExchangeTest, ReplyBeyondTheBoundIsNotReceived) {
   DefineLimiteResposta(1000);
   ASSERT_FALSE(VerificaConexao());
