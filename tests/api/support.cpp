@@ -11,7 +11,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "api/startup.h"
 
 namespace apitest {
 
@@ -196,13 +195,6 @@ std::vector<int64_t> Pausas::Lista() {
 void Pausas::Registra(int64_t ms) {
   std::lock_guard<std::mutex> g(g_pausas_mutex);
   g_pausas.push_back(ms);
-}
-
-void ReiniciaCom(const PastaTemp &pasta, const std::string &ini) {
-  EscreveArquivo(pasta / "sat.ini", ini);
-  setenv("CFEDRIVER_INI", (pasta / "sat.ini").c_str(), 1);
-  setenv("CFEDRIVER_LOG", (pasta / "cfe.log").c_str(), 1);
-  cfe::Inicializa();
 }
 
 }  // namespace apitest

@@ -1,0 +1,130 @@
+// Several threads calling the library at once, against the emulator.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <thread>
+
+#include "api/startup.h"
+#include "api/state.h"
+#include "cfedriver.h"
+#include "sat_emulator.h"
+#include "support.h"
+
+using namespace apitest;
+
+namespace {
+
+std::string Sessao(int n) {
+  std::string s = std::to_string(n);
+  return std::string(6 - s.size(), '0') + s;
+}
+
+class ConcorrenciaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(emu.Start());
+    setenv("CFEDRIVER_INI", (pasta / "sat.ini").c_str(), 1);
+    setenv("CFEDRIVER_LOG", (pasta / "cfe.log").c_str(), 1);
+    setenv("CFEDRIVER_SYSFS", (pasta / "sys").c_str(), 1);
+    // A missing reply costs 100 ms.
+    cfe::DefineRelogioTeste({10, nullptr});
+  }
+  void TearDown() override {
+    cfe::Finaliza();
+    cfe::DefineRelogioTeste({});
+  }
+  void Inicia(const std::string &extra) {
+    ASSERT_TRUE(emu.WriteIni((pasta / "sat.ini").string(), extra));
+    cfe::Inicializa();
+  }
+
+  PastaTemp pasta;
+  satemu::SatEmulator emu;
+};
+
+TEST_F(ConcorrenciaTest, WithTheLockTwoCallersNeverOverlapOnTheWire) {
+  Inicia("");
+  std::mutex mutex;
+  std::string eventos;  // 'R' request, 'A' reply, in the order the device saw them
+  emu.SetTrace([&](char tipo, const std::string &) {
+    std::lock_guard<std::mutex> g(mutex);
+    eventos += tipo;
+  });
+  constexpr int kChamadas = 25;
+  std::vector<std::string> falhas[2];
+  auto chamador = [&](int t) {
+    for (int i = 0; i < kChamadas; ++i) {
+      int sessao = t * 1000 + i + 1;
+      std::string resposta = t == 0 ? ConsultarSAT(sessao) : ConsultarStatusOperacional(sessao, "12345678");
+      std::string esperado = Sessao(sessao) + (t == 0 ? "|08000|" : "|10000|");
+      if (resposta.rfind(esperado, 0) != 0) falhas[t].push_back(resposta);
+    }
+  };
+  std::thread a(chamador, 0), b(chamador, 1);
+  a.join();
+  b.join();
+  // A call that overlapped another would have found the port taken and got the busy reply.
+  EXPECT_TRUE(falhas[0].empty()) << falhas[0].front();
+  EXPECT_TRUE(falhas[1].empty()) << falhas[1].front();
+  EXPECT_EQ(emu.Requests().size(), 2u * kChamadas);
+  std::string alternado;
+  for (int i = 0; i < 2 * kChamadas; ++i) alternado += "RA";
+  std::lock_guard<std::mutex> g(mutex);
+  EXPECT_EQ(eventos, alternado);
+}
+
+TEST_F(ConcorrenciaTest, WithoutTheLockManyCallersGetTheirOwnTexts) {
+  Inicia("LIB_LOCK=false\n[TIMEOUT]\nT_CONSULTAR_SAT=00:01\nT_ENVIAR_DADOS_VENDA=00:01\n"
+         "T_CONSULTAR_STATUS_OPERACIONAL=00:01\nT_BLOQUEAR_SAT=00:01\n");
+  ASSERT_FALSE(cfe::G().LockLigado);
+  // Callers without the lock take the port from each other and wait for replies
+  // that went elsewhere: keep those waits at 10 ms.
+  cfe::DefineRelogioTeste({100, nullptr});
+  const std::string venda(100 * 1024, 'v');
+  constexpr int kThreads = 8, kChamadas = 20;
+  std::atomic<int> estranhas{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kChamadas; ++i) {
+        int sessao = t * 1000 + i + 1;
+        const char *r = nullptr;
+        switch (i % 5) {
+          case 0: r = ConsultarSAT(sessao); break;
+          case 1: r = EnviarDadosVenda(sessao, "12345678", venda.c_str()); break;
+          case 2: r = ConsultarStatusOperacional(sessao, nullptr); break;
+          case 3: r = BloquearSAT(sessao, "x"); break;
+          case 4:
+            SetDriver("DEBUG", i % 2 ? "true" : "false");
+            SetDriver("N_TENT", "1");
+            r = ConsultarSAT(sessao);
+            break;
+        }
+        // Its own session's reply or its own busy reply, never another caller's text.
+        if (std::string(r).rfind(Sessao(sessao) + "|", 0) != 0) ++estranhas;
+      }
+    });
+  }
+  for (auto &t : threads) t.join();
+  EXPECT_EQ(estranhas, 0);
+}
+
+TEST_F(ConcorrenciaTest, ATextHandedToOneThreadIsNotTouchedByAnother) {
+  Inicia("");
+  const char *consulta = ConsultarSAT(1);
+  const std::string copia = consulta;
+  const char *versao = SetDriver("VERSAO", "");
+  std::thread outro([] {
+    for (int i = 0; i < 20; ++i) {
+      ConsultarSAT(100 + i);
+      SetDriver("DISCOVER", "");
+    }
+  });
+  outro.join();
+  EXPECT_EQ(consulta, copia);
+  EXPECT_STREQ(versao, "3.0.0.4");
+}
+
+}  // namespace
+
