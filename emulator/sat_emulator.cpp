@@ -327,13 +327,17 @@ void SatEmulator::Run() {
     for (const auto &bytes : stale) WriteAll(bytes);
 
     if (fds[0].revents & POLLIN) {
-      char buf[4096];
+      char buf[65536];
       ssize_t got = read(master_, buf, sizeof buf);
       if (got > 0) {
         endless_ = false;  // a new request ends never-ending data
+        // Only the new bytes can hold the frame's end: a megabyte sale must not be scanned
+        // again at every read.
+        size_t from = input.size();
         input.append(buf, static_cast<size_t>(got));
         size_t etx;
-        while (!stopping_ && (etx = input.find('\x03')) != std::string::npos) {
+        while (!stopping_ && (etx = input.find('\x03', from)) != std::string::npos) {
+          from = 0;
           std::string frame = input.substr(0, etx + 1);
           input.erase(0, etx + 1);
           const int before = hangups_;

@@ -211,6 +211,18 @@ TEST_F(EmulatorTest, WorstDeviceIssuesRepeatedSessionsAndAGoodOneDoesNot) {
   EXPECT_EQ(emu.CancellationsIssued(10), 1);
 }
 
+TEST_F(EmulatorTest, AnswersAMegabyteSale) {
+  std::string items;
+  while (items.size() < (1u << 20))
+    items += "<det nItem=\"1\"><prod><qCom>1.0000</qCom><vUnCom>0.010</vUnCom><xProd>a|b</xProd></prod></det>";
+  std::string sale = kSale;
+  sale.insert(sale.find("<total/>"), items);
+  const auto f = Fields(Exchange("|03|000001|12345678|" + sale, 5000));
+  ASSERT_EQ(f.size(), 12u);  // a "|" inside the sale stays inside the Base64 CFe
+  EXPECT_EQ(f[1], "06000");
+  EXPECT_EQ(emu.Requests()[0].size(), 20 + sale.size() + 2);
+}
+
 TEST_F(EmulatorTest, StrictCancellationWantsTheLastSalesKey) {
   emu.SetStrictCancellation(true);
   EXPECT_EQ(Fields(Exchange(Cancel(1)))[1], "07002");  // no sale yet

@@ -35,7 +35,17 @@ class Port {
   // Writes the request text framed as the driver frames it: text + "|" + ETX.
   bool Send(const std::string &request) {
     const std::string frame = request + "|\x03";
-    return write(fd_, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size());
+    size_t done = 0;
+    while (done < frame.size()) {
+      ssize_t n = write(fd_, frame.data() + done, frame.size() - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+        continue;
+      }
+      pollfd p{fd_, POLLOUT, 0};
+      if (poll(&p, 1, 2000) <= 0) return false;
+    }
+    return true;
   }
 
   // Reads packets (what one read() returns) until one ends in ETX or the time is up.
