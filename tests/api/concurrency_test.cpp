@@ -27,15 +27,18 @@ class ConcorrenciaTest : public ::testing::Test {
     setenv("CFEDRIVER_INI", (pasta / "sat.ini").c_str(), 1);
     setenv("CFEDRIVER_LOG", (pasta / "cfe.log").c_str(), 1);
     setenv("CFEDRIVER_SYSFS", (pasta / "sys").c_str(), 1);
-    // A missing reply costs 100 ms.
+    // The lock is polled every 10 ms.
     cfe::DefineRelogioTeste({10, nullptr});
   }
   void TearDown() override {
     cfe::Finaliza();
     cfe::DefineRelogioTeste({});
   }
+  // Replies may take long on a loaded machine (30 min / 10); entries in extra come first and win.
   void Inicia(const std::string &extra) {
-    ASSERT_TRUE(emu.WriteIni((pasta / "sat.ini").string(), extra));
+    std::string timeouts = "[TIMEOUT]\n";
+    for (const auto &t : cfe::kTimeoutsPadrao) timeouts += std::string(t.chave) + "=30:00\n";
+    ASSERT_TRUE(emu.WriteIni((pasta / "sat.ini").string(), extra + "\n" + timeouts));
     cfe::Inicializa();
   }
 

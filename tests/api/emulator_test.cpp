@@ -22,8 +22,11 @@ class EmuladorTest : public ::testing::Test {
     sysfs.AdicionaPorta("ttyACM0", emu.SlavePath());
     cfe::DefineRelogioTeste({1000, Pausas::Registra});
     Pausas::Zera();
-    // No SERIAL: the port is found through sysfs.
-    ReiniciaCom(pasta, "[DEFAULT]\nN_TENT=3\nTMP_TENT=6\n");
+    // No SERIAL: the port is found through sysfs. Pauses of 6 s last 6 ms, and
+    // every reply may take 1.8 s (30 min / 1000), enough on a loaded machine.
+    std::string timeouts = "[TIMEOUT]\n";
+    for (const auto &t : cfe::kTimeoutsPadrao) timeouts += std::string(t.chave) + "=30:00\n";
+    ReiniciaCom(pasta, "[DEFAULT]\nN_TENT=3\nTMP_TENT=6\n" + timeouts);
   }
   void TearDown() override {
     cfe::Finaliza();
@@ -87,7 +90,7 @@ TEST_F(EmuladorTest, QueriesRepeatWhileTheDeviceIsBusy) {
 }
 
 TEST_F(EmuladorTest, NoReplyAndTheDeviceGone) {
-  cfe::DefineRelogioTeste({100, nullptr});  // the 20 s deadline of a sale waits 200 ms
+  cfe::DefineRelogioTeste({100000, nullptr});  // the missing reply is waited for 18 ms
   SetDriver("N_TENT", "1");
   emu.InjectFault({satemu::FaultKind::NoReply, "03"});
   EXPECT_STREQ(EnviarDadosVenda(9, "12345678", "<CFe/>"), "000009|06098|0000|SAT em processamento. Tente novamente.||");
