@@ -1,8 +1,10 @@
 /* cfedriver: the SAT-CF-e application programming interface.
  *
  * Every function returns a pointer to a zero-terminated text owned by the
- * library. Copy it at once: it stays valid only until the next call into the
- * library (SetDriver's reply: until the next SetDriver). Never free it.
+ * library. Copy it at once: it stays valid until the calling thread's next call
+ * of one of the sixteen SAT functions (SetDriver's reply: until that thread's
+ * next SetDriver). Each thread has its own reply texts, so a call made by
+ * another thread never frees or rewrites them. Never free or write through it.
  * A null text argument counts as an empty text. */
 #ifndef CFEDRIVER_H
 #define CFEDRIVER_H
