@@ -40,6 +40,7 @@ QLabel *Pagina::AdicionaNota(const QString &texto) {
   nota->setAlignment(Qt::AlignCenter);
   nota->setWordWrap(true);
   nota->setFocusPolicy(Qt::NoFocus);
+  nota->setContentsMargins(16, 4, 16, 10);
   QPalette p = nota->palette();
   p.setColor(QPalette::WindowText, QColor(0, 128, 0));
   nota->setPalette(p);
