@@ -67,7 +67,7 @@ QString XmlVendaTeste(bool producao, const QString &cnpjContribuinte, const QStr
   const QString ide = E("ide", E("CNPJ", producao ? cnpjSoftwareHouse : QString(14, u'0')) +
                                    E("signAC", producao ? assinatura : QString(344, u'0')) +
                                    E("numeroCaixa", "099"));
-  const QString emit = E("emit", E("CNPJ", cnpjContribuinte) + E("IE", producao ? ieContribuinte : QString(12, u'0')) +
+  const QString emitente = E("emit", E("CNPJ", cnpjContribuinte) + E("IE", producao ? ieContribuinte : QString(12, u'0')) +
                                      E("cRegTribISSQN", "1") + E("indRatISSQN", "N"));
   const QString dest = producao ? E("dest", E("CNPJ", "48291736000192")) : QStringLiteral("<dest/>");
   const QString prod = E("prod", E("cProd", "001") + E("xProd", "MiniPc Norvi") + E("CFOP", "5001") + E("uCom", "UN") +
@@ -80,7 +80,7 @@ QString XmlVendaTeste(bool producao, const QString &cnpjContribuinte, const QStr
   const QString det = QStringLiteral("<det nItem=\"1\">") + prod + imposto + QStringLiteral("</det>");
   const QString total = E("total", E("vCFeLei12741", "1.00"));
   const QString pgto = E("pgto", E("MP", E("cMP", "01") + E("vMP", "2000.00")));
-  return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe versaoDadosEnt=\"0.08\">") + ide + emit +
+  return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe versaoDadosEnt=\"0.08\">") + ide + emitente +
          dest + det + total + pgto + QStringLiteral("</infCFe></CFe>");
 }
 
