@@ -1,9 +1,125 @@
 #include "fimafim.h"
 
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "campos.h"
+#include "contexto.h"
+
 TFFimAFim::TFFimAFim(QWidget *pai)
     : QDialog(pai, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                        Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("TFFimAFim"));
   setWindowTitle(QStringLiteral("SAT - NORVI (Testes FimAFim)"));
+
+  auto *form = new QFormLayout;
+  EdtCNPJContrib2 = new QLineEdit(this);
+  EdtCNPJContrib2->setObjectName(QStringLiteral("EdtCNPJContrib2"));
+  // Optional digits: the value is what was typed, without the punctuation.
+  EdtCNPJContrib2->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
+  form->addRow(QStringLiteral("CNPJ do Contribuinte:"), EdtCNPJContrib2);
+  EdtIEContrib = new QLineEdit(this);
+  EdtIEContrib->setObjectName(QStringLiteral("EdtIEContrib"));
+  EdtIEContrib->setInputMask(QStringLiteral("999.999.999.999;_"));
+  form->addRow(QStringLiteral("IE do Contribuinte:"), EdtIEContrib);
+  EdtCNPJSw = new QLineEdit(this);
+  EdtCNPJSw->setObjectName(QStringLiteral("EdtCNPJSw"));
+  EdtCNPJSw->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
+  form->addRow(QStringLiteral("CNPJ Software House:"), EdtCNPJSw);
+
+  rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
+  rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
+  rbTexto = new QRadioButton(QStringLiteral("Texto"), rgAssinatura);
+  rbTexto->setObjectName(QStringLiteral("rbTexto"));
+  rbArquivo = new QRadioButton(QStringLiteral("Arquivo"), rgAssinatura);
+  rbArquivo->setObjectName(QStringLiteral("rbArquivo"));
+  rbTexto->setChecked(true);
+  auto *colunas = new QHBoxLayout(rgAssinatura);
+  colunas->addWidget(rbTexto);
+  colunas->addWidget(rbArquivo);
+  connect(rbTexto, &QRadioButton::toggled, this, [this](bool marcado) {
+    if (marcado) FormaDeEnvio();
+  });
+  connect(rbArquivo, &QRadioButton::toggled, this, [this](bool marcado) {
+    if (marcado) FormaDeEnvio();
+  });
+
+  auto *titulo = new QLabel(QStringLiteral("Assinatura do Aplicativo Comercial:"), this);
+  LblAssinatura = new QLabel(QStringLiteral("Texto:"), this);
+  LblAssinatura->setObjectName(QStringLiteral("LblAssinatura"));
+  EdtAssinatura = new QLineEdit(this);
+  EdtAssinatura->setObjectName(QStringLiteral("EdtAssinatura"));
+  EdtAssinatura->setMaxLength(344);
+  LblAssinatura->setBuddy(EdtAssinatura);
+  titulo->setBuddy(EdtAssinatura);
+  Button3 = new QPushButton(QStringLiteral("..."), this);
+  Button3->setObjectName(QStringLiteral("Button3"));
+  Button3->setAccessibleName(QStringLiteral("Procurar arquivo da assinatura"));
+  Button3->setFixedWidth(32);
+  Button3->setVisible(false);
+  connect(Button3, &QPushButton::clicked, this, &TFFimAFim::Procura);
+  auto *linhaAssinatura = new QHBoxLayout;
+  linhaAssinatura->addWidget(LblAssinatura);
+  linhaAssinatura->addWidget(EdtAssinatura, 1);
+  linhaAssinatura->addWidget(Button3);
+
+  BtnOk = new QPushButton(QStringLiteral("Ok"), this);
+  BtnOk->setObjectName(QStringLiteral("BtnOk"));
+  BtnOk->setDefault(true);
+  connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
+  auto *botoes = new QHBoxLayout;
+  botoes->addStretch();
+  botoes->addWidget(BtnOk);
+  botoes->addStretch();
+
+  auto *layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(rgAssinatura);
+  layout->addWidget(titulo);
+  layout->addLayout(linhaAssinatura);
+  layout->addStretch();
+  layout->addLayout(botoes);
   resize(368, 286);
 }
+
+void TFFimAFim::Mostra(EstadoFerramenta &estado, const TParametros &cds, Dialogos &d) {
+  dialogos = &d;
+  estado.DialogoCancelado = true;
+  EdtCNPJContrib2->setText(cds.Texto(QStringLiteral("CNPJContribuinte")));
+  EdtCNPJSw->setText(cds.Texto(QStringLiteral("CNPJSH")));
+  EdtAssinatura->setText(cds.Texto(QStringLiteral("Assinatura")));
+  EdtCNPJContrib2->setFocus();
+  setResult(QDialog::Rejected);
+  d.MostraModal(*this);
+  estado.DialogoCancelado = result() != QDialog::Accepted;
+}
+
+void TFFimAFim::HabilitaProducao(bool producao) {
+  for (QWidget *w : std::initializer_list<QWidget *>{EdtCNPJSw, EdtIEContrib, rgAssinatura, EdtAssinatura, Button3}) {
+    w->setEnabled(producao);
+  }
+}
+
+void TFFimAFim::FormaDeEnvio() {
+  EdtAssinatura->clear();
+  const bool arquivo = rbArquivo->isChecked();
+  LblAssinatura->setText(arquivo ? QStringLiteral("Arquivo") : QStringLiteral("Texto"));
+  Button3->setVisible(arquivo);
+}
+
+void TFFimAFim::Procura() {
+  if (!dialogos) return;
+  const QString nome = dialogos->AbreArquivo(this, QString(), QString());
+  if (!nome.isEmpty()) EdtAssinatura->setText(nome);
+}
+
+QString TFFimAFim::CNPJContribuinte() const { return Apara(ValorCNPJ(EdtCNPJContrib2)); }
+QString TFFimAFim::CNPJSoftwareHouse() const { return Apara(ValorCNPJ(EdtCNPJSw)); }
+QString TFFimAFim::IEContribuinte() const { return Apara(EdtIEContrib->text().remove(u'.')); }
+QString TFFimAFim::Assinatura() const { return Apara(EdtAssinatura->text()); }

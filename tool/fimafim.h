@@ -3,8 +3,49 @@
 
 #include <QDialog>
 
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class Dialogos;
+class TParametros;
+struct EstadoFerramenta;
+
 class TFFimAFim : public QDialog {
   Q_OBJECT
  public:
   explicit TFFimAFim(QWidget *pai = nullptr);
+
+  // Loads the stored taxpayer CNPJ, software-house CNPJ and signature, shows
+  // the window modally and sets DialogoCancelado unless "Ok" closed it.
+  // Throws ErroDados when the stored values cannot be read.
+  void Mostra(EstadoFerramenta &estado, const TParametros &cds, Dialogos &dialogos);
+  // Production enables the inputs beyond the taxpayer's CNPJ; activation disables them.
+  void HabilitaProducao(bool producao);
+
+  // Values: the controls' texts without leading and trailing blanks, masks'
+  // punctuation left out.
+  QString CNPJContribuinte() const;
+  QString IEContribuinte() const;
+  QString CNPJSoftwareHouse() const;
+  QString Assinatura() const;
+
+  QLineEdit *EdtCNPJContrib2;
+  QLineEdit *EdtIEContrib;
+  QLineEdit *EdtCNPJSw;
+  QGroupBox *rgAssinatura;
+  QRadioButton *rbTexto;
+  QRadioButton *rbArquivo;
+  QLabel *LblAssinatura;
+  QLineEdit *EdtAssinatura;
+  QPushButton *Button3;
+  QPushButton *BtnOk;
+
+  // The file dialog of "..." goes through the modal seam; set by Mostra.
+  Dialogos *dialogos = nullptr;
+
+ private:
+  void FormaDeEnvio();
+  void Procura();
 };

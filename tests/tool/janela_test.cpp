@@ -165,7 +165,7 @@ void JanelaTest::MenuTrocaPaginas_data() {
   QTest::newRow("8") << "BtnCodAtivacao" << "Trocar Cód. Ativação" << "TabCodAtiva" << "CÓDIGO DE ATIVAÇÃO";
   QTest::newRow("9") << "BtnBloquearSAT" << "Bloquear/Desbloquear" << "TabBloq" << "BLOQUEAR/DESBLOQUEAR";
   QTest::newRow("10") << "BitAtualizaSW" << "Atualizar SW Básico" << "TavAtualizaSW" << "ATUALIZAR SOFTWARE BÁSICO";
-  QTest::newRow("11") << "BitSuperLog" << "SuperLog" << "TabLog" << "EXTRAÇÃO DOS LOGS";
+  QTest::newRow("11") << "BitSuperLog" << "SuperLog" << "TabLog" << "SuperLog NORVI";
 }
 
 void JanelaTest::MenuTrocaPaginas() {

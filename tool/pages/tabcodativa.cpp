@@ -1,8 +1,140 @@
 #include "tabcodativa.h"
 
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "../contexto.h"
+
+namespace {
+
+QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
+  auto *e = new QLineEdit(pai);
+  e->setObjectName(QString::fromLatin1(nome));
+  e->setMaxLength(kMaxCodigo);
+  e->setEchoMode(QLineEdit::Password);
+  return e;
+}
+
+}  // namespace
+
 TabCodAtiva::TabCodAtiva(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabCodAtiva"), QStringLiteral("CÓDIGO DE ATIVAÇÃO"), QString(), pai) {
+  CheckMudaCodigo = new QCheckBox(QStringLiteral("Trocar Código de Ativação"), this);
+  CheckMudaCodigo->setObjectName(QStringLiteral("CheckMudaCodigo"));
+  Corpo()->addWidget(CheckMudaCodigo);
+
+  auto *form = new QFormLayout;
+  LblCodigo = new QLabel(QStringLiteral("Digite o Código de Ativação atual:"), this);
+  LblCodigo->setObjectName(QStringLiteral("LblCodigo"));
+  EdtCodigo = CampoCodigo(this, "EdtCodigo");
+  LblCodigo->setBuddy(EdtCodigo);
+  form->addRow(LblCodigo, EdtCodigo);
+  Checkemergencia = new QCheckBox(QStringLiteral("Cód. de emergência"), this);
+  Checkemergencia->setObjectName(QStringLiteral("Checkemergencia"));
+  form->addRow(QString(), Checkemergencia);
+  EdtNovoCodigo = CampoCodigo(this, "EdtNovoCodigo");
+  form->addRow(QStringLiteral("Digite o Novo Código de Ativação:"), EdtNovoCodigo);
+  EdtNovoCodigo2 = CampoCodigo(this, "EdtNovoCodigo2");
+  form->addRow(QStringLiteral("Confirme o Novo Código de Ativação:"), EdtNovoCodigo2);
+  Corpo()->addLayout(form);
+
+  BtnTrocarCod = new QPushButton(QStringLiteral("Trocar"), this);
+  BtnTrocarCod->setObjectName(QStringLiteral("BtnTrocarCod"));
+  BtnTrocarCod->setDefault(true);
+  connect(BtnTrocarCod, &QPushButton::clicked, this, &TabCodAtiva::Trocar);
+  for (QLineEdit *e : {EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2}) {
+    connect(e, &QLineEdit::returnPressed, BtnTrocarCod, &QPushButton::click);
+  }
+  auto *botoes = new QHBoxLayout;
+  botoes->addStretch();
+  botoes->addWidget(BtnTrocarCod);
+  Corpo()->addLayout(botoes);
   Corpo()->addStretch();
   AdicionaNota(QStringLiteral("ATENÇÃO:\n") + QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO."));
+
+  connect(CheckMudaCodigo, &QCheckBox::toggled, this, &TabCodAtiva::Destrava);
+  connect(Checkemergencia, &QCheckBox::toggled, this, &TabCodAtiva::Emergencia);
+  Destrava(false);
+}
+
+void TabCodAtiva::AcionadaPeloMenu(const QString &) {
+  EsvaziaCodigos();
+  ctx.MostraPagina(this);
+}
+
+void TabCodAtiva::AoEntrar() {
+  BtnTrocarCod->setText(QStringLiteral("Trocar"));
+  Destrava(CheckMudaCodigo->isChecked());
+}
+
+void TabCodAtiva::Destrava(bool destravada) {
+  for (QWidget *w : std::initializer_list<QWidget *>{EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2, Checkemergencia, BtnTrocarCod}) {
+    w->setEnabled(destravada);
+  }
+  if (destravada) EdtCodigo->setFocus();
+}
+
+void TabCodAtiva::Emergencia(bool marcada) {
+  LblCodigo->setText(marcada ? QStringLiteral("Digite o Código de Ativação de Emergência:")
+                             : QStringLiteral("Digite o Código de Ativação atual:"));
+  QPalette p = LblCodigo->palette();
+  p.setColor(QPalette::WindowText, marcada ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
+  LblCodigo->setPalette(p);
+  EdtCodigo->setFocus();
+}
+
+void TabCodAtiva::EsvaziaCodigos() {
+  EdtCodigo->clear();
+  EdtNovoCodigo->clear();
+  EdtNovoCodigo2->clear();
+}
+
+void TabCodAtiva::Trocar() {
+  const QString novo = Apara(EdtNovoCodigo->text());
+  const auto recomeca = [this](const QString &mensagem) {
+    ctx.Mensagem(mensagem);
+    EdtNovoCodigo->clear();
+    EdtNovoCodigo2->clear();
+    EdtNovoCodigo->setFocus();
+  };
+  if (!CodigoValido(novo)) {
+    recomeca(QStringLiteral("Novo código de ativação deve ter no mínimo 8 caracteres."));
+    return;
+  }
+  if (novo != Apara(EdtNovoCodigo2->text())) {
+    recomeca(QStringLiteral("Erro na confirmação do novo Código de Ativação."));
+    return;
+  }
+  const int opcao = Checkemergencia->isChecked() ? 2 : 1;
+  if (!ctx.ChamaDriver(ctx.driver.TrocarCodigoDeAtivacao, Apara(EdtCodigo->text()), opcao, novo,
+                       Apara(EdtNovoCodigo2->text()))) {
+    return;
+  }
+  bool completa = true;
+  try {
+    ctx.Mensagem(ctx.MensagemResposta());
+    if (ctx.Campo(1) == "18000") {
+      Checkemergencia->setChecked(false);
+      CheckMudaCodigo->setChecked(false);
+      EsvaziaCodigos();
+      Destrava(false);
+    } else {
+      EsvaziaCodigos();
+      EdtCodigo->setFocus();
+    }
+  } catch (const CampoAusente &) {
+    completa = false;
+  }
+  ctx.MostraMSefaz();
+  ctx.LiberaCampos();
+  if (!completa) {
+    // Whether the code changed cannot be told: say so, keep what was typed.
+    ctx.Mensagem(QStringLiteral("Resposta incompleta do SAT: \"%1\". Não foi possível saber se o código foi alterado.")
+                     .arg(TextoDoDriver(ctx.estado.UltimaResposta)));
+  }
+  update();
 }

@@ -1,6 +1,7 @@
 #include "tabstatus.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -93,6 +94,9 @@ TabStatus::TabStatus(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabS
   EdtCodAtiv4->setObjectName(QStringLiteral("EdtCodAtiv4"));
   EdtCodAtiv4->setEchoMode(QLineEdit::Password);
   EdtCodAtiv4->setVisible(false);
+  auto *rotulo = new QLabel(QStringLiteral("Código de Ativação:"), this);
+  rotulo->setBuddy(EdtCodAtiv4);
+  rotulo->setVisible(false);
   BtnStatus = new QPushButton(QStringLiteral("Solicitar Status"), this);
   BtnStatus->setObjectName(QStringLiteral("BtnStatus"));
   BtnStatus->setVisible(false);

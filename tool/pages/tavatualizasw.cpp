@@ -1,8 +1,35 @@
 #include "tavatualizasw.h"
 
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "../contexto.h"
+#include "tabbloq.h"
+
 TavAtualizaSW::TavAtualizaSW(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TavAtualizaSW"), QStringLiteral("ATUALIZAR SOFTWARE BÁSICO"), QString(), pai) {
+  auto *form = new QFormLayout;
+  EdtCodAtiv7 = new QLineEdit(this);
+  EdtCodAtiv7->setObjectName(QStringLiteral("EdtCodAtiv7"));
+  EdtCodAtiv7->setEchoMode(QLineEdit::Password);
+  form->addRow(QStringLiteral("Digite o Código de Ativação do SAT:"), EdtCodAtiv7);
+  Corpo()->addLayout(form);
+  BtnAtualizarSW = new QPushButton(QStringLiteral("Atualizar"), this);
+  BtnAtualizarSW->setObjectName(QStringLiteral("BtnAtualizarSW"));
+  BtnAtualizarSW->setDefault(true);
+  auto *botoes = new QHBoxLayout;
+  botoes->addStretch();
+  botoes->addWidget(BtnAtualizarSW);
+  botoes->addStretch();
+  Corpo()->addLayout(botoes);
+  connect(EdtCodAtiv7, &QLineEdit::returnPressed, BtnAtualizarSW, &QPushButton::click);
+  connect(BtnAtualizarSW, &QPushButton::clicked, this, [this] {
+    ComandoComCodigo(ctx, EdtCodAtiv7, [](Contexto &c, const QString &codigo) {
+      return c.ChamaDriver(c.driver.AtualizarSoftwareSAT, codigo);
+    });
+  });
   Corpo()->addStretch();
   AdicionaNotaMemo(QStringLiteral("Memo5"), {QStringLiteral(""),
                                      QStringLiteral("ATENÇÃO:"),
@@ -10,3 +37,11 @@ TavAtualizaSW::TavAtualizaSW(Contexto &c, QWidget *pai) : Pagina(c, QStringLiter
                                      QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. "),
                                      QStringLiteral("")});
 }
+
+void TavAtualizaSW::AcionadaPeloMenu(const QString &) {
+  EdtCodAtiv7->clear();
+  ctx.MostraPagina(this);
+  EdtCodAtiv7->setFocus();
+}
+
+void TavAtualizaSW::AoEntrar() { EdtCodAtiv7->setFocus(); }
