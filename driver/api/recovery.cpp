@@ -1,159 +1,323 @@
-// EnviarDadosVenda and CancelarUltimaVenda run their exchanges as attempts.
+// EnviarDadosVenda and CancelarUltimaVenda run their exchanges as attempts, so
+// that a coupon whose reply was lost is neither lost nor issued twice.
 // Each attempt is in one state, chosen at its start:
-//   Primeira       the first transmission (n = 1);
-//   Atualizacao    n >= 2 after a busy answer: retransmit without asking;
-//   Consulta       n >= 2 otherwise: ask the device about the session first,
-//                  and go on to Retransmissao only when it holds no coupon for it.
-// Only the first transmission is in place so far; the loop below stops where
-// the later states will go.
+//   Primeira     the first transmission (n = 1);
+//   Atualizacao  n >= 2 while the last transmission was answered with the busy
+//                code: the device issued nothing, so it is sent again at once;
+//   Consulta     n >= 2 otherwise: ask the device about the session first, and
+//                go on to Reenvio only when it holds no coupon for it.
+// A transmission that got no reply may have been issued, so it always leads to a
+// Consulta; so does a session query answered busy. Retransmitting after either
+// would let the device issue a second coupon for the same sale.
 #include "api/recovery.h"
 
 #include <optional>
 #include <vector>
 
 #include "api/commands.h"
+#include "api/corrige.h"
 #include "api/log.h"
 #include "cfedriver.h"
 #include "link/connection.h"
+#include "platform/platform.h"
 
 namespace cfe {
 
 namespace {
 
-enum class EstadoTentativa { Primeira, Atualizacao, Consulta };
+// The kinds of transmission of the coupon itself.
+enum class Envio { Primeira, Atualizacao, Reenvio };
+
+// What an attempt or a step of it may write to the log.
+enum class Passo {
+  Inicio,      // transmission about to go out (E1, U1, R1 / C1, U1, R1)
+  Ausente,     // the device could not be reached
+  SemResposta,
+  Resposta,
+  Codigo,
+  Ocupado,     // the reply carried the busy code
+};
+enum class PassoConsulta { Inicio, Ausente, SemResposta, Resposta, Codigo, Ocupado, Cabeca, Gerado, Invalida };
+
+struct Recuperacao;
+// A log line's text, or empty for no line.
+using LinhaEnvio = std::string (*)(const Recuperacao &, Envio, Passo, int n, const std::string &arg);
+using LinhaConsulta = std::string (*)(const Recuperacao &, PassoConsulta, int n, const std::string &arg);
+
+// What differs between a sale and a cancellation.
+struct Recuperacao {
+  const Comando &cmd;
+  int sessao;
+  std::string S;
+  std::string campos;          // S|code|... as the log shows the transmission
+  std::string transmissao;     // the request text
+  std::string consulta;        // "|08|" + S + "|" + code + "|" + S
+  std::string consultaCampos;  // S|code|S, as the log shows the query
+  std::string ocupado;         // busy reply
+  std::string cabecaEsperada;  // S + "|06" or S + "|07"
+  bool prazoAposEnvio;         // the sale's first transmission sets the deadline again after sending
+  std::string (*edita)(const std::string &);
+  LinhaEnvio linhaEnvio;
+  LinhaConsulta linhaConsulta;
+};
 
 // How an attempt ended.
 enum class Desfecho {
-  Fim,             // the result is final
-  Proxima,         // next attempt
-  ProximaOcupado,  // next attempt, and the device said it is busy
+  Fim,        // the result is final
+  Proxima,    // next attempt; the device may hold the coupon, so it will be asked
+  Atualizar,  // next attempt; the device answered busy and issued nothing
+  Mantem,     // next attempt; nothing went out, so the choice stays as it was
 };
 
 // What lives for one call.
 struct Tentativas {
   int n = 1;
-  bool ocupado = false;                  // once set, stays set for the call
+  bool ocupado = false;                  // the last transmission was answered with the busy code
   std::optional<std::string> resultado;  // unset until an attempt sets it
   std::string ultimaOcupada;             // last device reply that carried the busy code
 };
 
-EstadoTentativa Escolhe(const Tentativas &t) {
-  if (t.n == 1) return EstadoTentativa::Primeira;
-  return t.ocupado ? EstadoTentativa::Atualizacao : EstadoTentativa::Consulta;
-}
-
-// Runs the attempts while n <= N_TENT, with the pause between two attempts.
-template <typename Tentativa>
-void Executa(Tentativas &t, Tentativa &&tentativa) {
-  while (t.n <= G().NTent) {
-    EstadoTentativa estado = Escolhe(t);
-    if (estado != EstadoTentativa::Primeira) break;  // later states: not yet in place
-    if (t.n > 1) Pausa(int64_t(G().TmpTent) * 1000);
-    Desfecho d = tentativa(estado);
-    if (d == Desfecho::Fim) return;
-    if (d == Desfecho::ProximaOcupado) t.ocupado = true;
-    ++t.n;
-  }
-}
-
-// The call's answer: its result, or, when every attempt ended on a busy device
-// reply, the last such reply; the busy reply when neither exists.
-std::string Final(const Tentativas &t, const std::string &ocupado) {
-  if (t.resultado) return *t.resultado;
-  return t.ultimaOcupada.empty() ? ocupado : t.ultimaOcupada;
-}
-
 std::string Num(int n) { return std::to_string(n); }
 
-// ---- sale --------------------------------------------------------------------------
-
-struct Venda {
-  int sessao;
-  std::string S;
-  const std::string &codigo;
-  const std::string &dadosOriginais;  // the caller's text, shown in the log
-  std::string dadosVenda;             // what is sent (DadosVenda)
-  std::string ocupado;                // busy reply
-};
-
-std::string RequisicaoVenda(const Venda &v) {
-  std::string r;
-  r.reserve(v.S.size() + v.codigo.size() + v.dadosVenda.size() + 8);
-  r += "|03|";
-  r += v.S;
-  r += '|';
-  r += v.codigo;
-  r += '|';
-  r += v.dadosVenda;
-  return r;
+void Escreve(const std::string &linha) {
+  if (!linha.empty()) GravaLog(linha);
 }
 
-Desfecho PrimeiraVenda(Venda &v, Tentativas &t) {
-  const std::string n = Num(t.n);
-  if (G().ModoDebug) GravaLog("EnviarDadosVenda[" + n + "]: " + v.S + "|" + v.codigo + "|" + v.dadosOriginais);
-  if (VerificaConexao()) {
-    Log("(***)EnviarDadosVendas -> Tentativa: " + n + " falhou");
-    t.resultado = v.ocupado;
-    return Desfecho::Proxima;
-  }
-  DefinePrazo(kEnviarDadosVenda);
-  std::string resposta;
-  if (EnviaParaSat(RequisicaoVenda(v))) {
-    // The send itself may take long for a big sale: the wait for the reply starts now.
-    DefinePrazo(kEnviarDadosVenda);
-    resposta = TextoC(RecebeDoSat(v.sessao));
-  }
+void LogEnvio(const Recuperacao &r, Envio e, Passo p, int n, const std::string &arg = "") {
+  if (G().ModoDebug) Escreve(r.linhaEnvio(r, e, p, n, arg));
+}
+
+void LogConsulta(const Recuperacao &r, PassoConsulta p, int n, const std::string &arg = "") {
+  if (G().ModoDebug) Escreve(r.linhaConsulta(r, p, n, arg));
+}
+
+// One transmission of the coupon over a connected link; the reply, or empty.
+std::string Transmite(const Recuperacao &r, Envio e, int n) {
+  DefinePrazo(r.cmd.funcao);
+  if (e != Envio::Primeira) LogEnvio(r, e, Passo::Inicio, n);
+  if (!EnviaParaSat(r.transmissao)) return "";
+  if (e == Envio::Primeira && r.prazoAposEnvio) DefinePrazo(r.cmd.funcao);
+  return TextoC(RecebeDoSat(r.sessao));
+}
+
+// Evaluates a transmission's reply.
+Desfecho AvaliaEnvio(const Recuperacao &r, Tentativas &t, Envio e, std::string resposta) {
   if (resposta.empty()) {
-    Log("(**)EnviarDadosVendas -> Tentativa: " + n + " falhou");
-    t.resultado = v.ocupado;
+    LogEnvio(r, e, Passo::SemResposta, t.n);
+    t.resultado = r.ocupado;
     return Desfecho::Proxima;
   }
-  std::string codigo = CodigoRetorno(resposta);
-  if (G().ModoDebug) {
-    GravaLog("(*)Retorno de EnviarDadosVenda[" + n + "]: " + resposta);
-    GravaLog("EnviarDadosVenda[" + n + "] -> CodRet: " + codigo);
-  }
-  if (codigo != kCmdEnviarDadosVenda.ocupado) {
-    t.resultado = std::move(resposta);
+  const std::string codigo = CodigoRetorno(resposta);
+  LogEnvio(r, e, Passo::Resposta, t.n, resposta);
+  LogEnvio(r, e, Passo::Codigo, t.n, codigo);
+  if (codigo != r.cmd.ocupado) {
+    t.resultado = r.edita(resposta);
     return Desfecho::Fim;
   }
-  Log("EnviarDadosVendas[" + n + "}: possivel processo de atualizacao");
+  LogEnvio(r, e, Passo::Ocupado, t.n);
   t.ultimaOcupada = std::move(resposta);
-  return Desfecho::ProximaOcupado;
+  return Desfecho::Atualizar;
 }
 
-// ---- cancellation -------------------------------------------------------------------
-
-struct Cancelamento {
-  int sessao;
-  std::string S;
-  std::string requisicao;
-  std::string campos;   // S|code|key|data, as the log shows it
-  std::string ocupado;  // busy reply
-};
-
-Desfecho PrimeiroCancelamento(Cancelamento &c, Tentativas &t) {
-  const std::string n = Num(t.n);
-  if (G().ModoDebug) GravaLog("CancelarUltimaVenda[" + n + "]: " + c.campos);
+Desfecho Primeira(const Recuperacao &r, Tentativas &t) {
+  LogEnvio(r, Envio::Primeira, Passo::Inicio, t.n);
   if (VerificaConexao()) {
-    t.resultado = c.ocupado;
-    return Desfecho::Proxima;
+    LogEnvio(r, Envio::Primeira, Passo::Ausente, t.n);
+    t.resultado = r.ocupado;
+    return Desfecho::Mantem;
   }
-  std::string resposta = Troca(kCmdCancelarUltimaVenda, c.requisicao, c.sessao);
+  return AvaliaEnvio(r, t, Envio::Primeira, Transmite(r, Envio::Primeira, t.n));
+}
+
+// Asks the device whether the session already produced its coupon.
+Desfecho Consulta(const Recuperacao &r, Tentativas &t) {
+  std::string resposta = Troca(kCmdConsultarNumeroSessao, r.consulta, r.sessao);
   if (resposta.empty()) {
-    t.resultado = c.ocupado;
+    LogConsulta(r, PassoConsulta::SemResposta, t.n);
+    t.resultado = r.ocupado;
     return Desfecho::Proxima;
   }
-  std::string codigo = CodigoRetorno(resposta);
-  Log("CancelarUltimaVenda -> CodRet: " + codigo);
-  if (codigo != kCmdCancelarUltimaVenda.ocupado) {
-    t.resultado = EditaRespostaCancelamento(resposta);
+  const std::string codigo = CodigoRetorno(resposta);
+  LogConsulta(r, PassoConsulta::Resposta, t.n, resposta);
+  LogConsulta(r, PassoConsulta::Codigo, t.n, codigo);
+  if (codigo == kCmdConsultarNumeroSessao.ocupado) {
+    LogConsulta(r, PassoConsulta::Ocupado, t.n);
+    return Desfecho::Proxima;  // the query says nothing of the coupon: ask again
+  }
+  const std::string cabeca = resposta.substr(0, 9);
+  LogConsulta(r, PassoConsulta::Cabeca, t.n, cabeca);
+  if (cabeca == r.cabecaEsperada) {
+    LogConsulta(r, PassoConsulta::Gerado, t.n, Num(r.sessao));
+    t.resultado = r.edita(resposta);
     return Desfecho::Fim;
   }
-  Log("CancelarUltimaVenda: possivel processo de atualizacao");
-  t.ultimaOcupada = std::move(resposta);
-  return Desfecho::ProximaOcupado;
+  if (cabeca.substr(0, 6) != r.S) {
+    LogConsulta(r, PassoConsulta::Invalida, t.n, cabeca.substr(0, 6));
+    return Desfecho::Proxima;
+  }
+  // The device holds no coupon for the session: send it again in this attempt.
+  return AvaliaEnvio(r, t, Envio::Reenvio, Transmite(r, Envio::Reenvio, t.n));
 }
+
+Desfecho Tentativa(const Recuperacao &r, Tentativas &t) {
+  if (t.n == 1) return Primeira(r, t);
+  LogConsulta(r, PassoConsulta::Inicio, t.n);
+  if (VerificaConexao()) {
+    LogConsulta(r, PassoConsulta::Ausente, t.n);
+    t.resultado = r.ocupado;
+    return Desfecho::Mantem;
+  }
+  if (t.ocupado) return AvaliaEnvio(r, t, Envio::Atualizacao, Transmite(r, Envio::Atualizacao, t.n));
+  return Consulta(r, t);
+}
+
+// Runs the attempts while n <= N_TENT, pausing TMP_TENT seconds between two.
+// Returns the call's answer: its result, or, when every attempt ended on a busy
+// device reply, the last such reply.
+std::string Executa(const Recuperacao &r, const char *nome) {
+  Tentativas t;
+  while (t.n <= G().NTent) {
+    Desfecho d = Tentativa(r, t);
+    if (d == Desfecho::Fim) break;
+    if (d != Desfecho::Mantem) t.ocupado = d == Desfecho::Atualizar;
+    ++t.n;
+    if (t.n <= G().NTent) Pausa(int64_t(G().TmpTent) * 1000);
+  }
+  std::string resultado = t.resultado ? *t.resultado : (t.ultimaOcupada.empty() ? r.ocupado : t.ultimaOcupada);
+  if (G().ModoDebug) GravaLog(std::string("Resposta de ") + nome + "[" + Num(t.n) + "]: " + resultado);
+  return resultado;
+}
+
+std::string SemEdicao(const std::string &resposta) { return resposta; }
+
+// ---- log lines of the sale ----------------------------------------------------------
+
+std::string LinhaEnvioVenda(const Recuperacao &r, Envio e, Passo p, int n, const std::string &arg) {
+  const std::string N = Num(n);
+  switch (e) {
+    case Envio::Primeira:
+      switch (p) {
+        case Passo::Inicio: return "EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Ausente: return "(***)EnviarDadosVendas -> Tentativa: " + N + " falhou";
+        case Passo::SemResposta: return "(**)EnviarDadosVendas -> Tentativa: " + N + " falhou";
+        case Passo::Resposta: return "(*)Retorno de EnviarDadosVenda[" + N + "]: " + arg;
+        case Passo::Codigo: return "EnviarDadosVenda[" + N + "] -> CodRet: " + arg;
+        case Passo::Ocupado: return "EnviarDadosVendas[" + N + "}: possivel processo de atualizacao";
+      }
+      break;
+    case Envio::Atualizacao:
+      switch (p) {
+        case Passo::Inicio: return "Retransmisssao(atualiz.) -> EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Ausente: return "";
+        case Passo::SemResposta: return "(**)Retransmissão EnviarDadosVenda(atualiz.) -> Tentativa: " + N + " falhou";
+        case Passo::Resposta: return "(*)Retorno de Retransmissão EnviarDadosVenda(atualiz.)[" + N + "]: " + arg;
+        case Passo::Codigo: return "EnviarDadosVenda(atualiz.)[" + N + "] -> CodRet: " + arg;
+        case Passo::Ocupado: return "EnviarDadosVendas(atualiz.)[" + N + "]: possivel processo de atualizacao";
+      }
+      break;
+    case Envio::Reenvio:
+      switch (p) {
+        case Passo::Inicio: return "(*)Retransmisssao -> EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Ausente: return "";
+        case Passo::SemResposta: return "(**)Retransmissão EnviarDadosVenda -> Tentativa: " + N + " falhou";
+        case Passo::Resposta: return "(*)Retorno de Retransmissão EnviarDadosVenda[" + N + "]: " + arg;
+        case Passo::Codigo: return "EnviarDadosVenda[" + N + "] -> CodRet: " + arg;
+        case Passo::Ocupado: return "EnviarDadosVenda[" + N + "]: possivel processo de atualizacao";
+      }
+      break;
+  }
+  return "";
+}
+
+std::string LinhaConsultaVenda(const Recuperacao &r, PassoConsulta p, int n, const std::string &arg) {
+  const std::string N = Num(n);
+  switch (p) {
+    case PassoConsulta::Inicio: return "(*)ConsultarNumeroSessao[" + N + "]: " + r.consultaCampos;
+    case PassoConsulta::Ausente: return "(**)EnviarDadosVendas|ConsultarNumeroSessao -> Tentativa: " + N + " falhou";
+    case PassoConsulta::SemResposta:
+      return "(**)EnviarDadosVenda|ConsultarNumeroSessao -> Tentativa: " + N + " falhou";
+    case PassoConsulta::Resposta: return "(*)Retorno de EnviarDadosVenda|ConsultarNumeroSessao[" + N + "]: " + arg;
+    case PassoConsulta::Codigo: return "(*)ConsultarNumeroSessao -> CodRet: " + arg;
+    case PassoConsulta::Ocupado: return "(*)ConsultarNumeroSessao: possivel processo de atualizacao";
+    case PassoConsulta::Cabeca:
+      return "(*)ConsultarNumeroSessao -> Sessao: " + arg + " ( Esperado: " + r.cabecaEsperada + " )";
+    case PassoConsulta::Gerado: return "Cupom ja foi gerado. Sessao: " + arg;
+    case PassoConsulta::Invalida: return "(*)ConsultarNumeroSessao[" + N + "]: dados invalidos (" + arg + "|" + r.S + ")";
+  }
+  return "";
+}
+
+// ---- log lines of the cancellation: no line for an absent device or a missing reply ----
+
+std::string LinhaEnvioCancelamento(const Recuperacao &r, Envio e, Passo p, int n, const std::string &arg) {
+  const std::string N = Num(n);
+  switch (p) {
+    case Passo::Inicio:
+      if (e == Envio::Primeira) return "CancelarUltimaVenda[" + N + "]: " + r.campos;
+      if (e == Envio::Atualizacao) return "Retransmissao(atualiz.) -> CancelarUltimaVenda[" + N + "]: " + r.campos;
+      return "Retransmissao -> CancelarUltimaVenda[" + N + "]: " + r.campos;
+    case Passo::Codigo: return "CancelarUltimaVenda -> CodRet: " + arg;
+    case Passo::Ocupado: return "CancelarUltimaVenda: possivel processo de atualizacao";
+    case Passo::Ausente:
+    case Passo::SemResposta:
+    case Passo::Resposta: return "";
+  }
+  return "";
+}
+
+std::string LinhaConsultaCancelamento(const Recuperacao &r, PassoConsulta p, int n, const std::string &arg) {
+  switch (p) {
+    case PassoConsulta::Inicio: return "(*)ConsultarNumeroSessao[" + Num(n) + "]: " + r.consultaCampos;
+    case PassoConsulta::Codigo: return "(*)ConsultarNumeroSessao -> CodRet: " + arg;
+    case PassoConsulta::Ocupado: return "(*)ConsultarNumeroSessao: possivel processo de atualizacao";
+    case PassoConsulta::Cabeca: return "(*)ConsultarNumeroSessao -> ChrSessao: " + arg;
+    case PassoConsulta::Gerado: return "Cupom de cancelamento ja foi gerado. Sessao: " + arg;
+    case PassoConsulta::Invalida: return "(*)ConsultarNumeroSessao(Canc)[" + Num(n) + "]: dados invalidos.";
+    case PassoConsulta::Ausente:
+    case PassoConsulta::SemResposta:
+    case PassoConsulta::Resposta: return "";
+  }
+  return "";
+}
+
+// The constants of one of the two functions.
+struct Perfil {
+  const Comando &cmd;
+  const char *prefixo;  // return-code prefix of its coupons, "06" or "07"
+  bool prazoAposEnvio;
+  std::string (*edita)(const std::string &);
+  LinhaEnvio linhaEnvio;
+  LinhaConsulta linhaConsulta;
+};
+
+Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, const std::string &campos,
+                    const std::string &corpo) {
+  const std::string S = TextoSessao(sessao);
+  const std::string consultaCampos = S + "|" + codigo + "|" + S;
+  std::string transmissao;
+  transmissao.reserve(corpo.size() + 4);
+  transmissao += "|";
+  transmissao += p.cmd.codigo;
+  transmissao += "|";
+  transmissao += corpo;
+  return Recuperacao{p.cmd,
+                     sessao,
+                     S,
+                     campos,
+                     std::move(transmissao),
+                     std::string("|") + kCmdConsultarNumeroSessao.codigo + "|" + consultaCampos,
+                     consultaCampos,
+                     RespostaOcupado(p.cmd, sessao, true),
+                     S + "|" + p.prefixo,
+                     p.prazoAposEnvio,
+                     p.edita,
+                     p.linhaEnvio,
+                     p.linhaConsulta};
+}
+
+const Perfil kVenda{kCmdEnviarDadosVenda, "06", true, SemEdicao, LinhaEnvioVenda, LinhaConsultaVenda};
+const Perfil kCancelamento{kCmdCancelarUltimaVenda, "07", false, EditaRespostaCancelamento, LinhaEnvioCancelamento,
+                           LinhaConsultaCancelamento};
 
 // Lines of a text with "|" as a further break; a break at the very end adds no line.
 std::vector<std::string> Linhas(const std::string &texto) {
@@ -188,30 +352,38 @@ std::string EditaRespostaCancelamento(const std::string &resposta) {
   }
 }
 
+namespace {
+
+// The sale text as it is sent: with its character references rewritten when the
+// correction is on.
+std::string DadosCorrigidos(const std::string &dadosVenda) {
+  if (!G().Correcao) return dadosVenda;
+  std::string corrigidos = dadosVenda;
+  CorrigeEntidades(corrigidos);
+  // The debug copy is best effort: a copy that cannot be written changes nothing else.
+  if (G().ModoDebug) platform::ReplaceFile(PastaLog() + "/corrigido.xml", corrigidos + "\r\n");
+  return corrigidos;
+}
+
+}  // namespace
+
 std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &dadosVenda) {
   ChamadaTravada trava;
-  // The sale copy belongs to the call: two sales running at once with the lock
-  // off must not write into each other's text.
-  Venda v{sessao, TextoSessao(sessao), codigoDeAtivacao, dadosVenda, dadosVenda,
-          RespostaOcupado(kCmdEnviarDadosVenda, sessao, true)};
-  Tentativas t;
-  Executa(t, [&](EstadoTentativa) { return PrimeiraVenda(v, t); });
-  std::string resultado = Final(t, v.ocupado);
-  if (G().ModoDebug) GravaLog("Resposta de EnviarDadosVenda[" + Num(t.n) + "]: " + resultado);
-  return resultado;
+  // The sale copy (DadosVenda) belongs to the call: two sales running at once with
+  // the lock off must not write into each other's text.
+  const std::string S = TextoSessao(sessao);
+  const std::string corrigidos = DadosCorrigidos(dadosVenda);
+  Recuperacao r = Prepara(kVenda, sessao, codigoDeAtivacao, S + "|" + codigoDeAtivacao + "|" + dadosVenda,
+                          S + "|" + codigoDeAtivacao + "|" + corrigidos);
+  return Executa(r, "EnviarDadosVenda");
 }
 
 std::string CancelaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &chave,
                          const std::string &dadosCancelamento) {
   ChamadaTravada trava;
-  Cancelamento c{sessao, TextoSessao(sessao), "", "", RespostaOcupado(kCmdCancelarUltimaVenda, sessao, true)};
-  c.campos = c.S + "|" + codigoDeAtivacao + "|" + chave + "|" + dadosCancelamento;
-  c.requisicao = "|04|" + c.campos;
-  Tentativas t;
-  Executa(t, [&](EstadoTentativa) { return PrimeiroCancelamento(c, t); });
-  std::string resultado = Final(t, c.ocupado);
-  if (G().ModoDebug) GravaLog("Resposta de CancelarUltimaVenda[" + Num(t.n) + "]: " + resultado);
-  return resultado;
+  const std::string campos = TextoSessao(sessao) + "|" + codigoDeAtivacao + "|" + chave + "|" + dadosCancelamento;
+  Recuperacao r = Prepara(kCancelamento, sessao, codigoDeAtivacao, campos, campos);
+  return Executa(r, "CancelarUltimaVenda");
 }
 
 }  // namespace cfe
