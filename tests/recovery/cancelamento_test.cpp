@@ -92,7 +92,7 @@ const Linha kLinhas[] = {
      {C1(1), Q1(2), Q4("11003"), K6(S + "|11"), R1(2), C2("07098"), C3, F1(3, ocupado)}, ocupado, 3},
 };
 
-class CancelamentoTest : public TabelaTest {};
+class CancelamentoTest : public TabelaTest, public ::testing::WithParamInterface<Linha> {};
 
 TEST_P(CancelamentoTest, AttemptTable) {
   Confere(GetParam(), "|04|" + campos, "|08|" + S + "|C|" + S,

@@ -63,8 +63,10 @@ void TabelaTest::TearDown() {
   g_atual = nullptr;
 }
 
-void TabelaTest::Reinicia(int nTent, const std::string &extra) {
-  apitest::ReiniciaCom(pasta, "[DEFAULT]\nDEBUG=true\nN_TENT=" + std::to_string(nTent) + "\nTMP_TENT=6\n" + extra +
+void TabelaTest::Reinicia(int nTent, const std::string &extra, bool debug) {
+  const std::string padrao = std::string("[DEFAULT]\nDEBUG=") + (debug ? "true" : "false") +
+                             "\nN_TENT=" + std::to_string(nTent) + "\nTMP_TENT=6\n" + extra;
+  apitest::ReiniciaCom(pasta, padrao +
                                   "[TIMEOUT]\nT_ENVIAR_DADOS_VENDA=00:20\nT_CANCELAR_ULTIMA_VENDA=00:20\n"
                                   "T_CONSULTAR_NUMERO_SESSAO=00:20\n");
   fs::remove(pasta / "cfe.log");  // the start-up lines

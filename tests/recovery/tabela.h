@@ -34,15 +34,15 @@ struct Linha {
 // Test names come from the rows.
 std::string NomeDaLinha(const ::testing::TestParamInfo<Linha> &info);
 
-class TabelaTest : public ::testing::TestWithParam<Linha> {
+class TabelaTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Restarts the library with N_TENT = nTent, TMP_TENT = 6, the debug log on,
-  // and every deadline of a sale, cancellation or session query at 20 s (200 ms
-  // with the test clock); extra lines go into [DEFAULT].
-  void Reinicia(int nTent, const std::string &extra = "");
+  // Restarts the library with N_TENT = nTent, TMP_TENT = 6, the debug log on
+  // (unless debug is false), and every deadline of a sale, cancellation or
+  // session query at 20 s (200 ms with the test clock); extra lines go into [DEFAULT].
+  void Reinicia(int nTent, const std::string &extra = "", bool debug = true);
   // Scripts the device and the attempts in which it is unplugged, runs the call,
   // and checks requests, log lines, result, F1's attempt number and the pauses.
   void Confere(const Linha &l, const std::string &transmissao, const std::string &consulta,

@@ -34,7 +34,9 @@ std::string Q8(int n, const std::string &sessao) {
 }
 std::string Q9(int n) { return "(**)EnviarDadosVenda|ConsultarNumeroSessao -> Tentativa: " + N(n) + " falhou"; }
 std::string R1(int n) { return "(*)Retransmisssao -> EnviarDadosVenda[" + N(n) + "]: " + campos; }
-std::string R2(int n, const std::string &r) { return "(*)Retorno de Retransmissão EnviarDadosVenda[" + N(n) + "]: " + r; }
+std::string R2(int n, const std::string &r) {
+  return "(*)Retorno de Retransmissão EnviarDadosVenda[" + N(n) + "]: " + r;
+}
 std::string R3(int n) { return "EnviarDadosVenda[" + N(n) + "]: possivel processo de atualizacao"; }
 std::string R4(int n) { return "(**)Retransmissão EnviarDadosVenda -> Tentativa: " + N(n) + " falhou"; }
 std::string U1(int n) { return "Retransmisssao(atualiz.) -> EnviarDadosVenda[" + N(n) + "]: " + campos; }
@@ -129,10 +131,11 @@ const Linha kLinhas[] = {
      ocupado, 3},
 };
 
-class VendaTest : public TabelaTest {};
+class VendaTest : public TabelaTest, public ::testing::WithParamInterface<Linha> {};
 
 TEST_P(VendaTest, AttemptTable) {
-  Confere(GetParam(), "|03|" + campos, "|08|" + S + "|C|" + S, [] { return std::string(EnviarDadosVenda(42, "C", "<CFe/>")); });
+  Confere(GetParam(), "|03|" + campos, "|08|" + S + "|C|" + S,
+          [] { return std::string(EnviarDadosVenda(42, "C", "<CFe/>")); });
 }
 
 INSTANTIATE_TEST_SUITE_P(EnviarDadosVenda, VendaTest, ::testing::ValuesIn(kLinhas), NomeDaLinha);
