@@ -3,11 +3,13 @@
 
 #include "ativacao.h"
 #include "dialogos.h"
+#include "figuras.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("cfetool"));
   QApplication::setApplicationDisplayName(QStringLiteral("cfetool"));
+  QApplication::setWindowIcon(IconeJanela());
   DialogosQt dialogos;
   TFAtivacao janela(Ambiente::Padrao(dialogos));
   if (janela.PedidoEncerramento()) {

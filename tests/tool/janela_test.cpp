@@ -2,6 +2,7 @@
 // a driver call, the reply display, the code dialog and "Consultar SAT".
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,6 +39,7 @@ class JanelaTest : public QObject {
 
   void InicioNormal();
   void InicioSemBiblioteca();
+  void PastasPadrao();
   void InicioBibliotecaInvalida();
   void EntradaAusenteNaoEhChamada();
   void ControlesComRotulo();
@@ -78,7 +80,8 @@ void JanelaTest::InicioNormal() {
   QCOMPARE(f->dialogos.registros.size(), 0);
   QVERIFY(!f->janela->PedidoEncerramento());
   QCOMPARE(f->janela->windowTitle(), QStringLiteral("SAT - NORVI (Ativação - Versão: 3.0.0.4)"));
-  QCOMPARE(f->Filho<QLabel>("LblVersao")->text(), QStringLiteral("Versão: 3.0.0.4 (64 bits)"));
+  QCOMPARE(f->Filho<QLabel>("LblVersao")->text(),
+           sizeof(void *) == 8 ? QStringLiteral("Versão: 3.0.0.4 (64 bits)") : QStringLiteral("Versão: 3.0.0.4 (32 bits)"));
   QCOMPARE(f->Filho<QLabel>("LblNorvi")->text(), QStringLiteral("Norvi Informática EIRELI"));
   QCOMPARE(f->ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
   QVERIFY(!Operante()->isVisibleTo(f->janela.get()));
@@ -104,6 +107,20 @@ void JanelaTest::InicioSemBiblioteca() {
   // The remaining start-up steps still ran.
   QVERIFY(QFile::exists(QDir(g.trabalho.path()).filePath(QStringLiteral("Parametros.xml"))));
   QCOMPARE(g.ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+}
+
+void JanelaTest::PastasPadrao() {
+  // The library and the program's files come from the program's folder;
+  // Parametros.xml from the working folder, wherever the program was started.
+  QTemporaryDir trabalho;
+  const QString antes = QDir::currentPath();
+  QVERIFY(QDir::setCurrent(trabalho.path()));
+  const Ambiente a = Ambiente::Padrao(f->dialogos);
+  QDir::setCurrent(antes);
+  QCOMPARE(a.pastaPrograma, QCoreApplication::applicationDirPath());
+  QCOMPARE(QDir(QFileInfo(a.arquivoParametros).absolutePath()).canonicalPath(), QDir(trabalho.path()).canonicalPath());
+  QCOMPARE(QFileInfo(a.arquivoParametros).fileName(), QStringLiteral("Parametros.xml"));
+  QCOMPARE(a.dialogos, &f->dialogos);
 }
 
 void JanelaTest::InicioBibliotecaInvalida() {
