@@ -46,6 +46,8 @@ std::string NomeDaLinha(const ::testing::TestParamInfo<Linha> &info) {
   return nome;
 }
 
+void PrintTo(const Linha &l, std::ostream *os) { *os << l.nome; }
+
 void TabelaTest::SetUp() {
   setenv("CFEDRIVER_SYSFS", (pasta / "sys").c_str(), 1);
   setenv("CFEDRIVER_DEVDIR", (pasta / "dev").c_str(), 1);

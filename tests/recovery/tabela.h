@@ -31,8 +31,9 @@ struct Linha {
   int nFinal;  // the attempt number in F1
 };
 
-// Test names come from the rows.
+// Test names come from the rows; a failing row is shown by its name.
 std::string NomeDaLinha(const ::testing::TestParamInfo<Linha> &info);
+void PrintTo(const Linha &l, std::ostream *os);
 
 class TabelaTest : public ::testing::Test {
  protected:
