@@ -102,6 +102,11 @@ std::string Transmite(const Recuperacao &r, Envio e, int n) {
 
 // Evaluates a transmission's reply.
 Desfecho AvaliaEnvio(const Recuperacao &r, Tentativas &t, Envio e, std::string resposta) {
+  // Only a coupon reply of this session (S|06 / S|07) answers the transmission. What
+  // else gets through the reception (the tail of an earlier reply, whose head is no
+  // number; a late reply to this session's query) says nothing of this coupon, which
+  // the device may have issued: it counts as no reply, so the next attempt asks.
+  if (resposta.rfind(r.cabecaEsperada, 0) != 0) resposta.clear();
   if (resposta.empty()) {
     LogEnvio(r, e, Passo::SemResposta, t.n);
     t.resultado = r.ocupado;

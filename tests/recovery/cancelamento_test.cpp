@@ -36,6 +36,11 @@ const std::string ocupado3 = S + "|07098|0000|SAT em processamento 3";
 const std::string consultaOcupada = S + "|11098|SAT em processamento";
 const std::string semSessao = S + "|11003|Sessão não existe";
 const std::string outraSessao = "000043|07000|0000|Cupom cancelado com sucesso|20240101|CFe3599|5.00||QR|x|y";
+// What the reception lets through although it answers no transmission of this
+// session: the tail of an earlier reply (its head is no number), and a late reply
+// to the session query.
+const std::string cauda = "l4YT4wMDE8L251bWVyb0NhaXhh|20240101|CFe3524|10.00||QR|x|y";
+const std::string consultaAtrasada = semSessao;
 // The library's own busy reply.
 const std::string ocupado = S + "|07098|0000|SAT em processamento. Tente novamente.||";
 
@@ -90,6 +95,13 @@ const Linha kLinhas[] = {
      canceladoEditado, 3},
     {"ResendBusyRunsOutWithTheBusyReply", 2, {}, {nada, semSessao, ocupado1}, "TQT",
      {C1(1), Q1(2), Q4("11003"), K6(S + "|11"), R1(2), C2("07098"), C3, F1(3, ocupado)}, ocupado, 3},
+    // Not a reply to the transmission: the device may hold the cancellation, so it is asked.
+    {"FirstAnsweredByATailCountsAsNoReply", 3, {}, {cauda, cancelado}, "TQ",
+     {C1(1), Q1(2), Q4("07000"), K6(S + "|07"), K7, F1(2, canceladoEditado)}, canceladoEditado, 2},
+    {"ResendAnsweredByALateQueryReplyCountsAsNoReply", 3, {}, {nada, semSessao, consultaAtrasada, cancelado}, "TQTQ",
+     {C1(1), Q1(2), Q4("11003"), K6(S + "|11"), R1(2), Q1(3), Q4("07000"), K6(S + "|07"), K7,
+      F1(3, canceladoEditado)},
+     canceladoEditado, 3},
 };
 
 class CancelamentoTest : public TabelaTest, public ::testing::WithParamInterface<Linha> {};

@@ -57,6 +57,11 @@ const std::string ocupado3 = S + "|06098|0000|SAT em processamento 3";
 const std::string consultaOcupada = S + "|11098|SAT em processamento";
 const std::string semSessao = S + "|11003|Sessão não existe";  // the device holds no coupon for it
 const std::string outraSessao = "000043|06000|0000|Emitido com sucesso|||CFe3599|5.00||QR";
+// What the reception lets through although it answers no transmission of this
+// session: the tail of an earlier reply (its head is no number), and a late reply
+// to the session query.
+const std::string cauda = "yaWI+MzwvY1JlZ1RyaWI+|20240101120000|CFe3524|10.00||QR";
+const std::string consultaAtrasada = semSessao;
 // The library's own busy reply.
 const std::string ocupado = S + "|06098|0000|SAT em processamento. Tente novamente.||";
 
@@ -129,6 +134,13 @@ const Linha kLinhas[] = {
      {E1(1), E6(1), Q1(2), Q3(2, semSessao), Q4("11003"), Q6(S + "|11"), R1(2), R2(2, ocupado1), E4(2, "06098"),
       R3(2), F1(3, ocupado)},
      ocupado, 3},
+    // Not a reply to the transmission: the device may hold the coupon, so it is asked.
+    {"FirstAnsweredByATailCountsAsNoReply", 3, {}, {cauda, emitido}, "TQ",
+     {E1(1), E6(1), Q1(2), Q3(2, emitido), Q4("06000"), Q6(S + "|06"), Q7, F1(2, emitido)}, emitido, 2},
+    {"ResendAnsweredByALateQueryReplyCountsAsNoReply", 3, {}, {nada, semSessao, consultaAtrasada, emitido}, "TQTQ",
+     {E1(1), E6(1), Q1(2), Q3(2, semSessao), Q4("11003"), Q6(S + "|11"), R1(2), R4(2), Q1(3), Q3(3, emitido),
+      Q4("06000"), Q6(S + "|06"), Q7, F1(3, emitido)},
+     emitido, 3},
 };
 
 class VendaTest : public TabelaTest, public ::testing::WithParamInterface<Linha> {};
