@@ -184,3 +184,13 @@ QString ValorCNPJ(const QLineEdit *campo) {
   while (valor.endsWith(u' ')) valor.chop(1);
   return valor;
 }
+
+QString MensagemCodigoCurto() { return QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."); }
+
+QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
+  auto *e = new QLineEdit(pai);
+  e->setObjectName(QString::fromLatin1(nome));
+  e->setMaxLength(kMaxCodigo);
+  e->setEchoMode(QLineEdit::Password);
+  return e;
+}

@@ -62,6 +62,10 @@ QString FormatXMLString(const QString &xml);
 // Activation-code rule: at least 8 characters once trimmed.
 bool CodigoValido(const QString &codigo);
 inline constexpr int kMaxCodigo = 32;
+// What every page says when the activation code breaks that rule.
+QString MensagemCodigoCurto();
+// An activation-code input: masked, at most kMaxCodigo characters.
+QLineEdit *CampoCodigo(QWidget *pai, const char *nome);
 
 // CNPJ entry: a masked field "99.999.999/9999-99" with "_" in unfilled positions.
 void ConfiguraCampoCNPJ(QLineEdit *campo);

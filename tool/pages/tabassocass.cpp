@@ -150,7 +150,7 @@ void TabAssocAss::Associar() {
     assinatura = Apara(EdtAssinatura->text());
   }
   if (!CodigoValido(EdtCodAtiv3->text())) {
-    ctx.Mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    ctx.Mensagem(MensagemCodigoCurto());
     EdtCodAtiv3->clear();
     EdtCodAtiv3->setFocus();
     return;

@@ -12,20 +12,6 @@
 
 #include "../contexto.h"
 
-namespace {
-
-const QString kCodigoCurto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
-
-QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
-  auto *e = new QLineEdit(pai);
-  e->setObjectName(QString::fromLatin1(nome));
-  e->setMaxLength(kMaxCodigo);
-  e->setEchoMode(QLineEdit::Password);
-  return e;
-}
-
-}  // namespace
-
 TabAtivar::TabAtivar(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabAtivar"), QStringLiteral("ATIVAÇÃO DO SAT"), QString(), pai) {
   auto *form = new QFormLayout;
   EdtCodAtiv2 = CampoCodigo(this, "EdtCodAtiv2");
@@ -106,12 +92,12 @@ void TabAtivar::Ativar() {
   const QString codigo = Apara(EdtCodAtiv2->text());
   const QString confirmacao = Apara(EdtCodAtiv2Conf->text());
   if (!CodigoValido(codigo)) {
-    ctx.Mensagem(kCodigoCurto);
+    ctx.Mensagem(MensagemCodigoCurto());
     Recomeca(EdtCodAtiv2);
     return;
   }
   if (!CodigoValido(confirmacao)) {
-    ctx.Mensagem(kCodigoCurto);
+    ctx.Mensagem(MensagemCodigoCurto());
     Recomeca(EdtCodAtiv2Conf);
     return;
   }

@@ -13,7 +13,7 @@
 void ComandoComCodigo(Contexto &ctx, QLineEdit *campo, bool (*chama)(Contexto &, const QString &)) {
   const QString codigo = Apara(campo->text());
   if (!CodigoValido(codigo)) {
-    ctx.Mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    ctx.Mensagem(MensagemCodigoCurto());
   } else {
     if (auto *log = ctx.PaginaDe<TabLog>()) log->MemoLogs->clear();
     if (chama(ctx, codigo)) {

@@ -10,18 +10,6 @@
 
 #include "../contexto.h"
 
-namespace {
-
-QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
-  auto *e = new QLineEdit(pai);
-  e->setObjectName(QString::fromLatin1(nome));
-  e->setMaxLength(kMaxCodigo);
-  e->setEchoMode(QLineEdit::Password);
-  return e;
-}
-
-}  // namespace
-
 TabCodAtiva::TabCodAtiva(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabCodAtiva"), QStringLiteral("CÓDIGO DE ATIVAÇÃO"), QString(), pai) {
   CheckMudaCodigo = new QCheckBox(QStringLiteral("Trocar Código de Ativação"), this);
   CheckMudaCodigo->setObjectName(QStringLiteral("CheckMudaCodigo"));

@@ -213,7 +213,7 @@ void TabConfRede::Grava() {
 
 void TabConfRede::Enviar() {
   if (!CodigoValido(LblEdtCodRede->text())) {
-    ctx.Mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    ctx.Mensagem(MensagemCodigoCurto());
     LblEdtCodRede->clear();
     return;
   }

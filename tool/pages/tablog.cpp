@@ -83,7 +83,7 @@ void TabLog::Extrair() {
   EdtCodAtiv5->setText(ctx.estado.CodigoValidado);
   const QString codigo = Apara(EdtCodAtiv5->text());
   if (!CodigoValido(codigo)) {
-    ctx.Mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    ctx.Mensagem(MensagemCodigoCurto());
     return;
   }
   MemoLogs->clear();

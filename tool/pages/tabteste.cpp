@@ -18,8 +18,6 @@
 
 namespace {
 
-const QString kCodigoCurto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
-
 QPushButton *Botao(QWidget *pai, const char *nome, const QString &legenda) {
   auto *b = new QPushButton(legenda, pai);
   b->setObjectName(QString::fromLatin1(nome));
@@ -91,7 +89,7 @@ bool TabTeste::PedeCodigo(const QString &cabecalho) {
   if (ctx.estado.DialogoCancelado) return false;
   Panel4->setText(cabecalho);
   if (!CodigoValido(ctx.estado.CodigoValidado)) {
-    ctx.Mensagem(kCodigoCurto);
+    ctx.Mensagem(MensagemCodigoCurto());
     return false;
   }
   return true;
@@ -157,7 +155,7 @@ void TabTeste::TesteFimAFim(bool producao) {
   ctx.valida->Mostra();
   if (ctx.estado.DialogoCancelado) return;
   if (!CodigoValido(ctx.estado.CodigoValidado)) {
-    ctx.Mensagem(kCodigoCurto);
+    ctx.Mensagem(MensagemCodigoCurto());
     return;
   }
   Panel4->setText(producao ? QStringLiteral("FIM-A-FIM PRODUÇÃO") : QStringLiteral("FIM-A-FIM ATIVAÇÃO"));
