@@ -124,7 +124,10 @@ QString FormatXMLString(const QString &xml) {
       case QXmlStreamReader::StartElement:
         escritor.writeStartElement(leitor.qualifiedName().toString());
         for (const auto &ns : leitor.namespaceDeclarations()) {
-          escritor.writeNamespace(ns.namespaceUri().toString(), ns.prefix().toString());
+          // writeNamespace makes up a prefix ("n1") for an empty one, which would
+          // move the element out of its default namespace (a CFe's Signature).
+          if (ns.prefix().isEmpty()) escritor.writeDefaultNamespace(ns.namespaceUri().toString());
+          else escritor.writeNamespace(ns.namespaceUri().toString(), ns.prefix().toString());
         }
         for (const auto &a : leitor.attributes()) escritor.writeAttribute(a.qualifiedName().toString(), a.value().toString());
         break;

@@ -26,6 +26,7 @@ class CamposTest : public QObject {
   void FormatXMLStringDeclaracao_data();
   void FormatXMLStringDeclaracao();
   void FormatXMLStringReindentaEEscapa();
+  void FormatXMLStringGuardaNamespaces();
   void FormatXMLStringMalFormado();
   void ValorCNPJ();
   void TextoDoEParaODriver();
@@ -200,6 +201,16 @@ void CamposTest::FormatXMLStringReindentaEEscapa() {
   const QString entrada = QStringLiteral("<a>\r\n        <b x=\"1 &amp; 2\">R&amp;D &lt;ok&gt;</b>\n\t<c>ção</c></a>");
   QCOMPARE(FormatXMLString(entrada),
            QStringLiteral("<a>\r\n  <b x=\"1 &amp; 2\">R&amp;D &lt;ok&gt;</b>\r\n  <c>ção</c>\r\n</a>\r\n"));
+}
+
+void CamposTest::FormatXMLStringGuardaNamespaces() {
+  // A CFe's signature sits in the xmldsig default namespace; prefixed ones stay as written.
+  const QString entrada = QStringLiteral(
+      "<CFe><infCFe Id=\"CFe1\"/><Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\"><SignedInfo/></Signature>"
+      "<p:x xmlns:p=\"urn:p\" p:a=\"1\">t</p:x></CFe>");
+  QCOMPARE(FormatXMLString(entrada),
+           QStringLiteral("<CFe>\r\n  <infCFe Id=\"CFe1\"/>\r\n  <Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\">\r\n"
+                          "    <SignedInfo/>\r\n  </Signature>\r\n  <p:x xmlns:p=\"urn:p\" p:a=\"1\">t</p:x>\r\n</CFe>\r\n"));
 }
 
 void CamposTest::FormatXMLStringMalFormado() {
