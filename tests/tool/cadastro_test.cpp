@@ -36,6 +36,7 @@ class CadastroTest : public QObject {
   void AtivarCanceladoGuardaParametros();
   void AtivarUFGuardada_data();
   void AtivarUFGuardada();
+  void AtivarSemColunaUF();
 
   void TrocaTravaEDestrava();
   void TrocaChecagens_data();
@@ -200,6 +201,16 @@ void CadastroTest::AtivarUFGuardada() {
   W<QLineEdit>("EdtCNPJContrib")->setText(kCNPJ);
   b->Clica("BtnAtivar");
   QCOMPARE(Textos(), QStringList{QStringLiteral("UF inválida.")});
+}
+
+void CadastroTest::AtivarSemColunaUF() {
+  // A parameter file from elsewhere that lacks the column: the data layer's message, no page.
+  QByteArray pacote = TParametros::PacoteInicial();
+  pacote.replace("<FIELD attrname=\"uf\" fieldtype=\"string\" WIDTH=\"2\"/>", "").replace(" uf=\"25\"", "");
+  GravaArquivo(ctx().cds.Arquivo(), pacote);
+  b->Menu("BtnAtivacao");
+  QCOMPARE(Textos(), QStringList{QStringLiteral("Campo 'uf' não encontrado.")});
+  QCOMPARE(ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
 }
 
 // ---- Code change ------------------------------------------------------------------------

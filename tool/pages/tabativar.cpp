@@ -57,19 +57,20 @@ TabAtivar::TabAtivar(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabA
 }
 
 void TabAtivar::AcionadaPeloMenu(const QString &) {
+  QString uf;
   try {
     ctx.cds.Abre();
     EdtCodAtiv2->clear();
     EdtCodAtiv2Conf->clear();
     rbACSAT->setChecked(true);
     EdtCNPJContrib->setText(ctx.cds.Texto(QStringLiteral("CNPJContribuinte")));
+    uf = ctx.cds.Texto(QStringLiteral("uf"));  // a file without the column stops here
   } catch (const ErroDados &e) {
     ctx.Mensagem(e.texto);
     return;
   }
   // A stored state that is not a number is said plainly; the page stays usable
   // with no state chosen.
-  const QString uf = ctx.cds.Texto(QStringLiteral("uf"));
   bool numero = false;
   const int posicao = uf.toInt(&numero);
   cbo->setCurrentIndex(numero && posicao >= 0 && posicao < cbo->count() ? posicao : -1);
