@@ -57,6 +57,7 @@ class CadastroTest : public QObject {
   void RedeProxyForaDaLista();
   void RedeChecagemERespostas_data();
   void RedeChecagemERespostas();
+  void RedeArquivoInacessivel_data();
   void RedeArquivoInacessivel();
 
   void BloqueioComandos_data();
@@ -520,9 +521,20 @@ void CadastroTest::RedeChecagemERespostas() {
   QCOMPARE(QFile::exists(b->Arquivo(QStringLiteral("ConfRede.xml"))), !resposta.isEmpty());
 }
 
+void CadastroTest::RedeArquivoInacessivel_data() {
+  QTest::addColumn<bool>("pasta");
+  QTest::newRow("pasta no caminho") << true;
+  // An earlier file that cannot be replaced (its target lies where nothing can be
+  // created) is readable: its old settings must not be sent.
+  QTest::newRow("arquivo antigo fixo") << false;
+}
+
 void CadastroTest::RedeArquivoInacessivel() {
-  // A folder in the way: the settings stay stored, nothing is sent.
-  QVERIFY(QDir(b->programa.path()).mkdir(QStringLiteral("ConfRede.xml")));
+  QFETCH(bool, pasta);
+  // The settings stay stored, nothing is sent.
+  const QString arquivo = b->Arquivo(QStringLiteral("ConfRede.xml"));
+  if (pasta) QVERIFY(QDir(b->programa.path()).mkdir(QStringLiteral("ConfRede.xml")));
+  else QVERIFY(QFile::link(QStringLiteral("/proc/version"), arquivo));
   b->Menu("BtnConfRede");
   W<QLineEdit>("EdtlanIP")->setText(QStringLiteral("10.0.0.5"));
   W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));

@@ -229,9 +229,10 @@ void TabConfRede::Enviar() {
   }
   {
     QSaveFile f(arquivo);
-    if (f.open(QIODevice::WriteOnly)) {
-      f.write(ArquivoConfRede(documento));
-      f.commit();
+    if (!f.open(QIODevice::WriteOnly) || f.write(ArquivoConfRede(documento)) < 0 || !f.commit()) {
+      // An earlier ConfRede.xml left in place would be sent as if it held these settings.
+      ctx.Mensagem(QStringLiteral("Erro ao tentar acessar o arquivo ConfRede.xml!"));
+      return;
     }
   }
   if (!QFile::exists(arquivo)) {
