@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include "fimafim.h"
 #include "msefaz.h"
@@ -46,6 +49,8 @@ class JanelaTest : public QObject {
   void MenuTrocaPaginas_data();
   void MenuTrocaPaginas();
   void EntradaDaPaginaSoAoMudar();
+  void NotasDasPaginas_data();
+  void NotasDasPaginas();
   void SairFechaEGravaParametros();
   void RedimensionarCentraFigura();
 
@@ -219,6 +224,41 @@ void JanelaTest::EntradaDaPaginaSoAoMudar() {
   f->ctx().MostraPagina(f->ctx().paginas.first());
   f->ctx().MostraPagina(p);
   QCOMPARE(p->entradas, 2);
+}
+
+void JanelaTest::NotasDasPaginas_data() {
+  QTest::addColumn<QString>("nota");
+  QTest::addColumn<QString>("texto");
+  const QString depois = QStringLiteral("ATENÇÃO:\nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO.");
+  QTest::newRow("TabAtivar") << "TabAtivarNota" << "ATENÇÃO:\nESTA FUNÇÃO DEVE SER USADA APENAS ENQUANTO O SAT NÃO ESTIVER ATIVADO.";
+  QTest::newRow("TabCodAtiva") << "TabCodAtivaNota" << depois;
+  QTest::newRow("TabAssocAss") << "TabAssocAssNota" << depois;
+  // Line by line, the empty first and last lines and the double spaces included.
+  QTest::newRow("Memo1") << "Memo1"
+                         << "\nATENÇÃO: \nESTAS OPÇÕES REFEREM-SE APENAS AO BLOQUEIO PELO CONTRIBUINTE. AS \n"
+                            "MESMAS NÃO TEM  EFEITO PARA CASOS  DE BLOQUEIO PELA SEFAZ, OU \n"
+                            "BLOQUEIO AUTONOMO OU BLOQUEIO DEVIDO A ERRO DO CÓDIGO DE \nATIVAÇÃO.\n\n";
+  QTest::newRow("Memo5") << "Memo5" << "\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n";
+}
+
+void JanelaTest::NotasDasPaginas() {
+  QFETCH(QString, nota);
+  QFETCH(QString, texto);
+  QWidget *w = f->janela->findChild<QWidget *>(nota);
+  QVERIFY(w);
+  QCOMPARE(w->focusPolicy(), Qt::NoFocus);
+  if (auto *memo = qobject_cast<QTextEdit *>(w)) {
+    QCOMPARE(memo->toPlainText(), texto);
+    for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next()) {
+      QCOMPARE(b.blockFormat().alignment(), Qt::AlignCenter);
+      for (auto it = b.begin(); !it.atEnd(); ++it) QCOMPARE(it.fragment().charFormat().foreground().color(), kVerde);
+    }
+  } else {
+    auto *rotulo = qobject_cast<QLabel *>(w);
+    QCOMPARE(rotulo->text(), texto);
+    QCOMPARE(rotulo->alignment(), Qt::AlignCenter);
+    QCOMPARE(CorTexto(rotulo, QPalette::WindowText), kVerde);
+  }
 }
 
 void JanelaTest::SairFechaEGravaParametros() {

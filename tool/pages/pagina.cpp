@@ -2,6 +2,9 @@
 
 #include <QFontDatabase>
 #include <QLabel>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -59,11 +62,17 @@ QTextEdit *Pagina::AdicionaNotaMemo(const QString &nome, const QStringList &linh
   memo->setFrameShape(QFrame::NoFrame);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  memo->setTextColor(QColor(0, 128, 0));
-  for (const QString &linha : linhas) {
-    memo->append(linha);
-    memo->setAlignment(Qt::AlignCenter);
-  }
+  // One text, not append() per line: append() fills the empty first paragraph,
+  // which would drop a leading empty line.
+  memo->setPlainText(linhas.join(u'\n'));
+  QTextCursor tudo(memo->document());
+  tudo.select(QTextCursor::Document);
+  QTextBlockFormat centrado;
+  centrado.setAlignment(Qt::AlignCenter);
+  tudo.mergeBlockFormat(centrado);
+  QTextCharFormat verde;
+  verde.setForeground(QColor(0, 128, 0));
+  tudo.mergeCharFormat(verde);
   memo->setFixedHeight(memo->fontMetrics().lineSpacing() * (linhas.size() + 1));
   QPalette p = memo->palette();
   p.setColor(QPalette::Base, palette().color(QPalette::Window));
