@@ -33,41 +33,8 @@ TFFimAFim::TFFimAFim(QWidget *pai)
   EdtCNPJSw->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
   form->addRow(QStringLiteral("CNPJ Software House:"), EdtCNPJSw);
 
-  rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
-  rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
-  rbTexto = new QRadioButton(QStringLiteral("Texto"), rgAssinatura);
-  rbTexto->setObjectName(QStringLiteral("rbTexto"));
-  rbArquivo = new QRadioButton(QStringLiteral("Arquivo"), rgAssinatura);
-  rbArquivo->setObjectName(QStringLiteral("rbArquivo"));
-  rbTexto->setChecked(true);
-  auto *colunas = new QHBoxLayout(rgAssinatura);
-  colunas->addWidget(rbTexto);
-  colunas->addWidget(rbArquivo);
-  connect(rbTexto, &QRadioButton::toggled, this, [this](bool marcado) {
-    if (marcado) FormaDeEnvio();
-  });
-  connect(rbArquivo, &QRadioButton::toggled, this, [this](bool marcado) {
-    if (marcado) FormaDeEnvio();
-  });
-
-  auto *titulo = new QLabel(QStringLiteral("Assinatura do Aplicativo Comercial:"), this);
-  LblAssinatura = new QLabel(QStringLiteral("Texto:"), this);
-  LblAssinatura->setObjectName(QStringLiteral("LblAssinatura"));
-  EdtAssinatura = new QLineEdit(this);
-  EdtAssinatura->setObjectName(QStringLiteral("EdtAssinatura"));
+  const Disposicao assinatura = CriaAssinatura(this, [this] { Procura(); });
   EdtAssinatura->setMaxLength(344);
-  LblAssinatura->setBuddy(EdtAssinatura);
-  titulo->setBuddy(EdtAssinatura);
-  Button3 = new QPushButton(QStringLiteral("..."), this);
-  Button3->setObjectName(QStringLiteral("Button3"));
-  Button3->setAccessibleName(QStringLiteral("Procurar arquivo da assinatura"));
-  Button3->setFixedWidth(32);
-  Button3->setVisible(false);
-  connect(Button3, &QPushButton::clicked, this, &TFFimAFim::Procura);
-  auto *linhaAssinatura = new QHBoxLayout;
-  linhaAssinatura->addWidget(LblAssinatura);
-  linhaAssinatura->addWidget(EdtAssinatura, 1);
-  linhaAssinatura->addWidget(Button3);
 
   BtnOk = new QPushButton(QStringLiteral("Ok"), this);
   BtnOk->setObjectName(QStringLiteral("BtnOk"));
@@ -81,8 +48,8 @@ TFFimAFim::TFFimAFim(QWidget *pai)
   auto *layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(rgAssinatura);
-  layout->addWidget(titulo);
-  layout->addLayout(linhaAssinatura);
+  layout->addWidget(assinatura.titulo);
+  layout->addLayout(assinatura.linha);
   layout->addStretch();
   layout->addLayout(botoes);
   resize(368, 286);
@@ -104,13 +71,6 @@ void TFFimAFim::HabilitaProducao(bool producao) {
   for (QWidget *w : std::initializer_list<QWidget *>{EdtCNPJSw, EdtIEContrib, rgAssinatura, EdtAssinatura, Button3}) {
     w->setEnabled(producao);
   }
-}
-
-void TFFimAFim::FormaDeEnvio() {
-  EdtAssinatura->clear();
-  const bool arquivo = rbArquivo->isChecked();
-  LblAssinatura->setText(arquivo ? QStringLiteral("Arquivo") : QStringLiteral("Texto"));
-  Button3->setVisible(arquivo);
 }
 
 void TFFimAFim::Procura() {

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include "assinatura.h"
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -12,7 +14,7 @@ class Dialogos;
 class TParametros;
 struct EstadoFerramenta;
 
-class TFFimAFim : public QDialog {
+class TFFimAFim : public QDialog, public EntradaAssinatura {
   Q_OBJECT
  public:
   explicit TFFimAFim(QWidget *pai = nullptr);
@@ -34,18 +36,11 @@ class TFFimAFim : public QDialog {
   QLineEdit *EdtCNPJContrib2;
   QLineEdit *EdtIEContrib;
   QLineEdit *EdtCNPJSw;
-  QGroupBox *rgAssinatura;
-  QRadioButton *rbTexto;
-  QRadioButton *rbArquivo;
-  QLabel *LblAssinatura;
-  QLineEdit *EdtAssinatura;
-  QPushButton *Button3;
   QPushButton *BtnOk;
 
   // The file dialog of "..." goes through the modal seam; set by Mostra.
   Dialogos *dialogos = nullptr;
 
  private:
-  void FormaDeEnvio();
   void Procura();
 };

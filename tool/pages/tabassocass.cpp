@@ -26,44 +26,10 @@ TabAssocAss::TabAssocAss(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
   form->addRow(QStringLiteral("CNPJ Software House:"), EdtCNPJSw);
   Corpo()->addLayout(form);
 
-  rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
-  rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
-  rbTexto = new QRadioButton(QStringLiteral("Texto"), rgAssinatura);
-  rbTexto->setObjectName(QStringLiteral("rbTexto"));
-  rbArquivo = new QRadioButton(QStringLiteral("Arquivo"), rgAssinatura);
-  rbArquivo->setObjectName(QStringLiteral("rbArquivo"));
-  rbTexto->setChecked(true);
-  auto *lado = new QHBoxLayout(rgAssinatura);
-  lado->addWidget(rbTexto);
-  lado->addWidget(rbArquivo);
-  lado->addStretch();
+  const Disposicao assinatura = CriaAssinatura(this, [this] { Procura(); });
   Corpo()->addWidget(rgAssinatura);
-  connect(rbTexto, &QRadioButton::toggled, this, [this](bool m) {
-    if (m) FormaDeEnvio();
-  });
-  connect(rbArquivo, &QRadioButton::toggled, this, [this](bool m) {
-    if (m) FormaDeEnvio();
-  });
-
-  auto *titulo = new QLabel(QStringLiteral("Assinatura do Aplicativo Comercial:"), this);
-  Corpo()->addWidget(titulo);
-  LblAssinatura = new QLabel(QStringLiteral("Texto:"), this);
-  LblAssinatura->setObjectName(QStringLiteral("LblAssinatura"));
-  EdtAssinatura = new QLineEdit(this);
-  EdtAssinatura->setObjectName(QStringLiteral("EdtAssinatura"));
-  LblAssinatura->setBuddy(EdtAssinatura);
-  titulo->setBuddy(EdtAssinatura);
-  Button3 = new QPushButton(QStringLiteral("..."), this);
-  Button3->setObjectName(QStringLiteral("Button3"));
-  Button3->setAccessibleName(QStringLiteral("Procurar arquivo da assinatura"));
-  Button3->setFixedWidth(32);
-  Button3->setVisible(false);
-  connect(Button3, &QPushButton::clicked, this, &TabAssocAss::Procura);
-  auto *linha = new QHBoxLayout;
-  linha->addWidget(LblAssinatura);
-  linha->addWidget(EdtAssinatura, 1);
-  linha->addWidget(Button3);
-  Corpo()->addLayout(linha);
+  Corpo()->addWidget(assinatura.titulo);
+  Corpo()->addLayout(assinatura.linha);
 
   auto *form2 = new QFormLayout;
   EdtCodAtiv3 = new QLineEdit(this);
@@ -102,13 +68,6 @@ void TabAssocAss::AcionadaPeloMenu(const QString &) {
 }
 
 void TabAssocAss::AoEntrar() { EdtCodAtiv3->setFocus(); }
-
-void TabAssocAss::FormaDeEnvio() {
-  EdtAssinatura->clear();
-  const bool arquivo = rbArquivo->isChecked();
-  LblAssinatura->setText(arquivo ? QStringLiteral("Arquivo") : QStringLiteral("Texto"));
-  Button3->setVisible(arquivo);
-}
 
 void TabAssocAss::Procura() {
   const QString nome = ctx.dialogos.AbreArquivo(ctx.janela, QStringLiteral("Selecione o Certificado"), QString());

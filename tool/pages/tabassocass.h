@@ -2,6 +2,7 @@
 // and the two CNPJs with the device.
 #pragma once
 
+#include "../assinatura.h"
 #include "pagina.h"
 
 class QGroupBox;
@@ -9,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class TabAssocAss : public Pagina {
+class TabAssocAss : public Pagina, public EntradaAssinatura {
   Q_OBJECT
  public:
   explicit TabAssocAss(Contexto &ctx, QWidget *pai = nullptr);
@@ -22,16 +23,9 @@ class TabAssocAss : public Pagina {
 
   QLineEdit *EdtCNPJContrib2;
   QLineEdit *EdtCNPJSw;
-  QGroupBox *rgAssinatura;
-  QRadioButton *rbTexto;
-  QRadioButton *rbArquivo;
-  QLabel *LblAssinatura;
-  QLineEdit *EdtAssinatura;
-  QPushButton *Button3;
   QLineEdit *EdtCodAtiv3;
   QPushButton *BitAssociar;
 
  private:
-  void FormaDeEnvio();
   void Procura();
 };
