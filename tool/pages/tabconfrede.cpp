@@ -89,7 +89,6 @@ TabConfRede::TabConfRede(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
   linha(2, 1, QStringLiteral("Porta do Proxy:"), Edtproxy_porta);
   linha(3, 1, QStringLiteral("Usuário do Proxy:"), Edtproxy_user);
   linha(4, 1, QStringLiteral("Senha do Proxy:"), Edtproxy_senha);
-  linha(6, 1, QStringLiteral("Digite o Código de Ativação do SAT:"), LblEdtCodRede);
   // The Wi-Fi and PPPoE controls exist but are not shown.
   QList<QLabel *> ocultos;
   ocultos << linha(7, 0, QStringLiteral("SSID:"), EdtSSID);
@@ -99,7 +98,20 @@ TabConfRede::TabConfRede(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
   ocultos << linha(8, 1, QStringLiteral("Senha de acesso:"), Edtsenha);
   for (QLabel *r : ocultos) r->setVisible(false);
   for (QWidget *w : std::initializer_list<QWidget *>{EdtSSID, Cboseg, Edtcod, Edtusuario, Edtsenha}) w->setVisible(false);
+  // A full address (255.255.255.255) stays readable in every address field.
+  const int larguraEndereco = fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + 16;
+  for (QLineEdit *e : {EdtlanIP, EdtlanMask, EdtlanGW, EdtlanDNS1, EdtlanDNS2, Edtproxy_ip}) {
+    e->setMinimumWidth(larguraEndereco);
+  }
+  grade->setHorizontalSpacing(10);
   Corpo()->addLayout(grade);
+  // The code's long label on a row of its own, so that it does not squeeze the columns above.
+  auto *linhaCodigo = new QHBoxLayout;
+  auto *rotuloCodigo = new QLabel(QStringLiteral("Digite o Código de Ativação do SAT:"), this);
+  rotuloCodigo->setBuddy(LblEdtCodRede);
+  linhaCodigo->addWidget(rotuloCodigo);
+  linhaCodigo->addWidget(LblEdtCodRede, 1);
+  Corpo()->addLayout(linhaCodigo);
 
   BitBtn4 = new QPushButton(QStringLiteral("Enviar ao SAT"), this);
   BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
