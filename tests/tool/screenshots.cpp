@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "fimafim.h"
+#include "fluxos.h"
 #include "msefaz.h"
 #include "pages/tabnorvi.h"
 #include "roteiro.h"
@@ -64,17 +65,6 @@ const QByteArray kCFe =
     "<CFOP>5102</CFOP><uCom>UN</uCom><qCom>1.0000</qCom><vUnCom>18.90</vUnCom><vProd>18.90</vProd>"
     "<indRegra>A</indRegra><vItem>18.90</vItem></prod></det><total><vCFe>18.90</vCFe></total>"
     "<pgto><MP><cMP>01</cMP><vMP>20.00</vMP></MP><vTroco>1.10</vTroco></pgto></infCFe></CFe>";
-
-// Base64 broken with CR LF every 76 characters, as devices in the field send it.
-QByteArray Base64ComQuebras(const QByteArray &dados) {
-  const QByteArray b = dados.toBase64();
-  QByteArray saida;
-  for (qsizetype i = 0; i < b.size(); i += 76) {
-    if (i) saida += "\r\n";
-    saida += b.mid(i, 76);
-  }
-  return saida;
-}
 
 // A device log with two SuperLog sections; "SuperLog" shows the last one.
 QByteArray LogDoSAT() {
