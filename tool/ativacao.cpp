@@ -92,6 +92,7 @@ void TFAtivacao::CriaJanela() {
   barra->setSizeGripEnabled(false);
   ctx->painelStatus = new QLabel(barra);
   ctx->painelStatus->setObjectName(QStringLiteral("StatusPanel"));
+  ctx->painelStatus->setTextFormat(Qt::PlainText);  // a reply is shown as received, never as markup
   ctx->painelStatus->setMinimumWidth(150);
   barra->addWidget(ctx->painelStatus, 1);
   setStatusBar(barra);

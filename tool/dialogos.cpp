@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -27,14 +28,21 @@ QString Titulo(const QString &titulo) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> DialogosQt::Caixa(QWidget *dono, const QString &titulo, const QString &texto, Icone icone,
+                                               bool comCancelar) {
+  auto caixa = std::make_unique<QMessageBox>(IconeQt(icone), Titulo(titulo), QString(),
+                                             comCancelar ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, dono);
+  caixa->setTextFormat(Qt::PlainText);
+  caixa->setText(texto);
+  return caixa;
+}
+
 void DialogosQt::Mensagem(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) {
-  QMessageBox caixa(IconeQt(icone), Titulo(titulo), texto, QMessageBox::Ok, dono);
-  caixa.exec();
+  Caixa(dono, titulo, texto, icone, false)->exec();
 }
 
 bool DialogosQt::Confirma(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) {
-  QMessageBox caixa(IconeQt(icone), Titulo(titulo), texto, QMessageBox::Ok | QMessageBox::Cancel, dono);
-  return caixa.exec() == QMessageBox::Ok;
+  return Caixa(dono, titulo, texto, icone, true)->exec() == QMessageBox::Ok;
 }
 
 QString DialogosQt::AbreArquivo(QWidget *dono, const QString &titulo, const QString &filtro) {
@@ -48,6 +56,12 @@ QString DialogosQt::SalvaArquivo(QWidget *dono, const QString &titulo, const QSt
 void DialogosQt::OpenURL(const QString &alvo) {
   const QFileInfo arquivo(alvo);
   QDesktopServices::openUrl(arquivo.exists() ? QUrl::fromLocalFile(arquivo.absoluteFilePath()) : QUrl(alvo));
+}
+
+void CentraNaTela(QWidget &janela) {
+  if (const QScreen *tela = janela.screen()) {
+    janela.move(tela->availableGeometry().center() - janela.frameGeometry().center() + janela.pos());
+  }
 }
 
 void DialogosQt::MostraModal(QDialog &janela) { janela.exec(); }

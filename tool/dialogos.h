@@ -6,7 +6,10 @@
 
 #include <QString>
 
+#include <memory>
+
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 class Dialogos {
@@ -28,6 +31,10 @@ class Dialogos {
   virtual void MostraModal(QDialog &janela) = 0;
 };
 
+// Places a window in the middle of its screen (the tool's windows open there,
+// not over the main window).
+void CentraNaTela(QWidget &janela);
+
 class DialogosQt : public Dialogos {
  public:
   void Mensagem(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) override;
@@ -36,4 +43,9 @@ class DialogosQt : public Dialogos {
   QString SalvaArquivo(QWidget *dono, const QString &titulo, const QString &filtro) override;
   void OpenURL(const QString &alvo) override;
   void MostraModal(QDialog &janela) override;
+
+  // The box of Mensagem (OK) and Confirma (OK and Cancel). Its text is shown
+  // as written: replies and file contents are never read as rich text.
+  static std::unique_ptr<QMessageBox> Caixa(QWidget *dono, const QString &titulo, const QString &texto, Icone icone,
+                                            bool comCancelar);
 };

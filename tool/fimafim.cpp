@@ -13,8 +13,8 @@
 #include "contexto.h"
 
 TFFimAFim::TFFimAFim(QWidget *pai)
-    : QDialog(pai, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                       Qt::WindowCloseButtonHint) {
+    : QDialog(pai, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("TFFimAFim"));
   setWindowTitle(QStringLiteral("SAT - NORVI (Testes FimAFim)"));
 
@@ -52,7 +52,7 @@ TFFimAFim::TFFimAFim(QWidget *pai)
   layout->addLayout(assinatura.linha);
   layout->addStretch();
   layout->addLayout(botoes);
-  resize(368, 286);
+  setFixedSize(368, 286);  // a dialog border: not resizable
 }
 
 void TFFimAFim::Mostra(EstadoFerramenta &estado, const TParametros &cds, Dialogos &d) {
@@ -83,3 +83,8 @@ QString TFFimAFim::CNPJContribuinte() const { return Apara(ValorCNPJ(EdtCNPJCont
 QString TFFimAFim::CNPJSoftwareHouse() const { return Apara(ValorCNPJ(EdtCNPJSw)); }
 QString TFFimAFim::IEContribuinte() const { return Apara(EdtIEContrib->text().remove(u'.')); }
 QString TFFimAFim::Assinatura() const { return Apara(EdtAssinatura->text()); }
+
+void TFFimAFim::showEvent(QShowEvent *evento) {
+  CentraNaTela(*this);
+  QDialog::showEvent(evento);
+}

@@ -43,4 +43,6 @@ class TFFimAFim : public QDialog, public EntradaAssinatura {
 
  private:
   void Procura();
+ protected:
+  void showEvent(QShowEvent *evento) override;
 };

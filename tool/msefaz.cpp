@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "dialogos.h"
+
 TFMSefaz::TFMSefaz(QWidget *pai)
     : QDialog(pai, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("TFMSefaz"));
@@ -16,4 +18,9 @@ TFMSefaz::TFMSefaz(QWidget *pai)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(MemoSefaz);
   resize(447, 129);
+}
+
+void TFMSefaz::showEvent(QShowEvent *evento) {
+  CentraNaTela(*this);
+  QDialog::showEvent(evento);
 }

@@ -10,4 +10,6 @@ class TFMSefaz : public QDialog {
  public:
   explicit TFMSefaz(QWidget *pai = nullptr);
   QPlainTextEdit *MemoSefaz;
+ protected:
+  void showEvent(QShowEvent *evento) override;
 };

@@ -55,3 +55,8 @@ void TFValida::Validar() {
   estado.DialogoCancelado = false;
   accept();
 }
+
+void TFValida::showEvent(QShowEvent *evento) {
+  CentraNaTela(*this);
+  QDialog::showEvent(evento);
+}

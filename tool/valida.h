@@ -26,4 +26,6 @@ class TFValida : public QDialog {
 
   EstadoFerramenta &estado;
   Dialogos &dialogos;
+ protected:
+  void showEvent(QShowEvent *evento) override;
 };

@@ -49,6 +49,8 @@ class CadastroTest : public QObject {
   void AssociarTexto_data();
   void AssociarTexto();
   void AssociarArquivo();
+  void AssociarArquivoAusente_data();
+  void AssociarArquivoAusente();
 
   void RedeDocumento_data();
   void RedeDocumento();
@@ -389,6 +391,26 @@ void CadastroTest::AssociarArquivo() {
   b->Clica("BitAssociar");
   QCOMPARE(Textos(), QStringList{QStringLiteral("Arquivo especificado não foi encontrado!")});
   QCOMPARE(fake.Chamadas().size(), 0);
+}
+
+void CadastroTest::AssociarArquivoAusente_data() {
+  QTest::addColumn<QString>("nome");
+  QTest::newRow("pasta") << QStringLiteral(".");  // the program's folder, given as the file
+  QTest::newRow("ausente") << QStringLiteral("nao-existe.txt");
+}
+
+void CadastroTest::AssociarArquivoAusente() {
+  QFETCH(QString, nome);
+  b->Menu("BtnAssocAssin");
+  W<QRadioButton>("rbArquivo")->setChecked(true);
+  W<QLineEdit>("EdtAssinatura")->setText(QDir(b->programa.path()).filePath(nome));
+  W<QLineEdit>("EdtCNPJContrib2")->setText(kCNPJ);
+  W<QLineEdit>("EdtCNPJSw")->setText(kCNPJSH);
+  W<QLineEdit>("EdtCodAtiv3")->setText(QStringLiteral("12345678"));
+  b->Clica("BitAssociar");
+  QCOMPARE(Textos(), QStringList{QStringLiteral("Arquivo especificado não foi encontrado!")});
+  QCOMPARE(fake.Chamadas().size(), 0);
+  QVERIFY(!ctx().cds.TemValor(QStringLiteral("CNPJSH")));
 }
 
 // ---- Network ---------------------------------------------------------------------------------

@@ -1,12 +1,18 @@
 // The main window against the fake driver: start-up, menu, the common road of
 // a driver call, the reply display, the code dialog and "Consultar SAT".
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -69,6 +75,14 @@ class JanelaTest : public QObject {
 
   void ValidaConfirmada();
   void ValidaFechadaSemValidar();
+
+  void EnterAcionaBotaoPadrao_data();
+  void EnterAcionaBotaoPadrao();
+  void EnterNoutroBotaoClicaEsse();
+  void EnterNasJanelas();
+  void TextosSemFormatacao();
+  void JanelasTamanhoBordaECentro_data();
+  void JanelasTamanhoBordaECentro();
 
  private:
   QLabel *Operante() const { return f->Filho<QLabel>("lbloperante"); }
@@ -202,6 +216,8 @@ void JanelaTest::MenuTrocaPaginas() {
   QCOMPARE(b->text(), legenda);
   QVERIFY(b->isEnabled());
   if (pagina == u"TabBloq") f->ctx().PageControl->setCurrentIndex(0);
+  // The log page's header is set by its two buttons: start from neither caption.
+  f->janela->findChild<Pagina *>(QStringLiteral("TabLog"))->Cabecalho()->setText(QStringLiteral("-"));
   QTest::mouseClick(b, Qt::LeftButton);
   auto *visivel = qobject_cast<Pagina *>(f->ctx().PaginaVisivel());
   QCOMPARE(visivel->objectName(), pagina);
@@ -429,18 +445,23 @@ void JanelaTest::TextoVaiEmIso88591() {
 }
 
 void JanelaTest::CursorEsperaDuranteChamada() {
-  // CursorWait and CursorDefault around the call.
-  Contexto &c = f->ctx();
-  c.CursorWait();
-  QCOMPARE(f->Status(), QStringLiteral("Aguardando retorno do SAT ..."));
-  QVERIFY(QApplication::overrideCursor());
-  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  c.CursorDefault();
-  QCOMPARE(f->Status(), QString());
-  QVERIFY(!QApplication::overrideCursor());
-  // After a whole call the cursor is back too.
+  // What the user sees while the library works: looked at from inside the call.
+  static QLabel *painel;
+  static int cursor;
+  static QString texto;
+  painel = f->janela->findChild<QLabel *>(QStringLiteral("StatusPanel"));
+  cursor = -1;
+  fake.Gancho([] {
+    cursor = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+    texto = painel->text();
+  });
   Consulta("1|08000|");
+  fake.Gancho(nullptr);
+  QCOMPARE(cursor, int(Qt::WaitCursor));
+  QCOMPARE(texto, QStringLiteral("Aguardando retorno do SAT ..."));
+  // Afterwards the cursor is back and the panel shows the reply.
   QVERIFY(!QApplication::overrideCursor());
+  QCOMPARE(f->Status(), QStringLiteral("1|08000|"));
 }
 
 void JanelaTest::ValidaConfirmada() {
@@ -477,6 +498,154 @@ void JanelaTest::ValidaFechadaSemValidar() {
   QVERIFY(!f->ctx().estado.DialogoCancelado);
   valida->Mostra();
   QVERIFY(f->ctx().estado.DialogoCancelado);
+}
+
+namespace {
+
+// The inputs of a window or page that a person can reach with the keyboard.
+QList<QWidget *> Campos(QWidget *dono) {
+  QList<QWidget *> campos;
+  for (QWidget *w : dono->findChildren<QWidget *>()) {
+    const bool entrada = (qobject_cast<QLineEdit *>(w) && !qobject_cast<QComboBox *>(w->parentWidget())) ||
+                         qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w);
+    if (entrada && w->isVisibleTo(dono) && w->isEnabled()) campos << w;
+  }
+  return campos;
+}
+
+}  // namespace
+
+void JanelaTest::EnterAcionaBotaoPadrao_data() {
+  QTest::addColumn<QString>("menu");
+  QTest::addColumn<QString>("pagina");
+  QTest::addColumn<QString>("botao");
+  QTest::addColumn<int>("campos");  // at least this many inputs are tried
+  QTest::newRow("ativacao") << "BtnAtivacao" << "TabAtivar" << "BtnAtivar" << 4;
+  QTest::newRow("associacao") << "BtnAssocAssin" << "TabAssocAss" << "BitAssociar" << 6;
+  QTest::newRow("rede") << "BtnConfRede" << "TabConfRede" << "BitBtn4" << 13;
+  QTest::newRow("codigo") << "BtnCodAtivacao" << "TabCodAtiva" << "BtnTrocarCod" << 5;
+  QTest::newRow("bloqueio") << "BtnBloquearSAT" << "TabBloq" << "BitBtn5" << 1;
+  QTest::newRow("atualizacao") << "BitAtualizaSW" << "TavAtualizaSW" << "BtnAtualizarSW" << 1;
+}
+
+void JanelaTest::EnterAcionaBotaoPadrao() {
+  QFETCH(QString, menu);
+  QFETCH(QString, pagina);
+  QFETCH(QString, botao);
+  QFETCH(int, campos);
+  f->janela->findChild<QPushButton *>(menu)->click();
+  auto *p = f->janela->findChild<QWidget *>(pagina);
+  auto *padrao = p->findChild<QPushButton *>(botao);
+  QVERIFY(padrao->isDefault());
+  // The code-change page unlocked; the network page's address and proxy fields enabled.
+  if (auto *muda = p->findChild<QCheckBox *>(QStringLiteral("CheckMudaCodigo"))) muda->setChecked(true);
+  if (pagina == u"TabConfRede") {
+    for (auto *e : p->findChildren<QLineEdit *>()) e->setEnabled(true);
+  }
+  const QList<QWidget *> entradas = Campos(p);
+  QVERIFY2(entradas.size() >= campos, qPrintable(QString::number(entradas.size())));
+  for (QWidget *campo : entradas) {
+    QSignalSpy cliques(padrao, &QPushButton::clicked);
+    campo->setFocus();
+    QTest::keyClick(campo, Qt::Key_Return);
+    QVERIFY2(cliques.size() == 1, qPrintable(campo->objectName()));  // once, not also through returnPressed
+    QTest::keyClick(campo, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY2(cliques.size() == 2, qPrintable(campo->objectName()));
+  }
+  // Each Enter ran the page's workflow: its first check failed, nothing was sent.
+  QCOMPARE(f->dialogos.Textos().size(), 2 * entradas.size());
+  QCOMPARE(fake.Chamadas().size(), 0);
+}
+
+void JanelaTest::EnterNoutroBotaoClicaEsse() {
+  f->janela->show();
+  QVERIFY(QTest::qWaitForWindowActive(f->janela.get()));
+  f->Filho<QPushButton>("BtnBloquearSAT")->click();
+  auto *bloquear = f->Filho<QPushButton>("BitBloquSAT");
+  QSignalSpy desbloqueios(f->Filho<QPushButton>("BitBtn5"), &QPushButton::clicked);
+  QSignalSpy bloqueios(bloquear, &QPushButton::clicked);
+  bloquear->setFocus();
+  QTest::keyClick(bloquear, Qt::Key_Return);
+  QCOMPARE(bloqueios.size(), 1);
+  QCOMPARE(desbloqueios.size(), 0);
+  // With the code-change page locked, Enter on its check box does nothing.
+  f->Filho<QPushButton>("BtnCodAtivacao")->click();
+  QSignalSpy trocas(f->Filho<QPushButton>("BtnTrocarCod"), &QPushButton::clicked);
+  QTest::keyClick(f->Filho<QCheckBox>("CheckMudaCodigo"), Qt::Key_Return);
+  QCOMPARE(trocas.size(), 0);
+}
+
+void JanelaTest::EnterNasJanelas() {
+  // The two dialogs with fields: Enter in any of them confirms.
+  auto *valida = f->janela->findChild<TFValida *>();
+  auto *fimafim = f->janela->findChild<TFFimAFim *>();
+  for (QDialog *janela : std::initializer_list<QDialog *>{valida, fimafim}) {
+    const QList<QWidget *> entradas = Campos(janela);
+    QVERIFY(entradas.size() >= (janela == valida ? 1 : 5));
+    for (QWidget *campo : entradas) {
+      janela->show();
+      QSignalSpy aceito(janela, &QDialog::accepted);
+      QTest::keyClick(campo, Qt::Key_Return);
+      QVERIFY2(aceito.size() == 1, qPrintable(janela->objectName() + u' ' + campo->objectName()));
+      QVERIFY(!janela->isVisible());
+    }
+  }
+  QVERIFY(!f->ctx().estado.DialogoCancelado);  // "Validar" ran
+}
+
+void JanelaTest::TextosSemFormatacao() {
+  // Markup in a reply is text: the status panel and the boxes show it as received.
+  const QByteArray resposta = "1|08097|<b>Bloqueado</b> &lt;SEFAZ&gt;";
+  Consulta(resposta);
+  auto *painel = f->janela->findChild<QLabel *>(QStringLiteral("StatusPanel"));
+  QCOMPARE(painel->textFormat(), Qt::PlainText);
+  QCOMPARE(painel->text(), QString::fromLatin1(resposta));
+  QCOMPARE(f->dialogos.Textos(), QStringList{QStringLiteral("08097: <b>Bloqueado</b> &lt;SEFAZ&gt;")});
+  for (bool comCancelar : {false, true}) {
+    const auto caixa = DialogosQt::Caixa(f->janela.get(), QString(), f->dialogos.Textos().first(), Dialogos::Icone::Nenhum,
+                                         comCancelar);
+    QCOMPARE(caixa->textFormat(), Qt::PlainText);
+    QCOMPARE(caixa->text(), QStringLiteral("08097: <b>Bloqueado</b> &lt;SEFAZ&gt;"));
+    QCOMPARE(caixa->buttons().size(), comCancelar ? 2 : 1);
+  }
+}
+
+void JanelaTest::JanelasTamanhoBordaECentro_data() {
+  QTest::addColumn<QString>("janela");
+  QTest::addColumn<QSize>("tamanho");
+  QTest::addColumn<bool>("fixa");
+  QTest::addColumn<bool>("porCima");
+  QTest::newRow("TFFimAFim") << "TFFimAFim" << QSize(368, 286) << true << true;
+  QTest::newRow("TFMSefaz") << "TFMSefaz" << QSize(447, 129) << false << false;
+  QTest::newRow("TFValida") << "TFValida" << QSize(320, 120) << true << true;
+}
+
+void JanelaTest::JanelasTamanhoBordaECentro() {
+  QFETCH(QString, janela);
+  QFETCH(QSize, tamanho);
+  QFETCH(bool, fixa);
+  QFETCH(bool, porCima);
+  auto *d = f->janela->findChild<QDialog *>(janela);
+  const Qt::WindowFlags flags = d->windowFlags();
+  // Only the system menu among the border icons; stays on top as asked.
+  QVERIFY(flags & Qt::WindowSystemMenuHint);
+  QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+  QCOMPARE(bool(flags & Qt::WindowStaysOnTopHint), porCima);
+  QCOMPARE(bool(flags & Qt::MSWindowsFixedSizeDialogHint), fixa);
+  QCOMPARE(d->minimumSize() == d->maximumSize(), fixa);
+  // The main window away from the middle: the dialog still opens in the middle of the screen.
+  f->janela->move(0, 0);
+  f->janela->show();
+  QVERIFY(QTest::qWaitForWindowExposed(f->janela.get()));
+  d->show();
+  QVERIFY(QTest::qWaitForWindowExposed(d));
+  QCOMPARE(d->size(), tamanho);
+  const QPoint meio = d->screen()->availableGeometry().center();
+  const QPoint centro = d->frameGeometry().center();
+  QVERIFY2((centro - meio).manhattanLength() <= 2,
+           qPrintable(QStringLiteral("%1,%2 != %3,%4").arg(centro.x()).arg(centro.y()).arg(meio.x()).arg(meio.y())));
+  d->hide();
 }
 
 QTEST_MAIN(JanelaTest)

@@ -1,7 +1,9 @@
 #include "pagina.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -79,4 +81,26 @@ QTextEdit *Pagina::AdicionaNotaMemo(const QString &nome, const QStringList &linh
   memo->setPalette(p);
   static_cast<QVBoxLayout *>(layout())->addWidget(memo);
   return memo;
+}
+
+void Pagina::DefineBotaoPadrao(QPushButton *botao) {
+  botaoPadrao = botao;
+  botao->setDefault(true);
+}
+
+void Pagina::keyPressEvent(QKeyEvent *evento) {
+  // A page is not a dialog, so Qt does not route Enter to its default button:
+  // the fields ignore Enter and it arrives here, as in a dialog.
+  const bool enter = evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter;
+  const bool simples = evento->modifiers() == Qt::NoModifier ||
+                       (evento->modifiers() == Qt::KeypadModifier && evento->key() == Qt::Key_Enter);
+  if (!enter || !simples || !botaoPadrao) {
+    QWidget::keyPressEvent(evento);
+    return;
+  }
+  // Enter on another of the page's buttons clicks that one, not the default.
+  auto *focado = qobject_cast<QPushButton *>(focusWidget());
+  QPushButton *alvo = focado && isAncestorOf(focado) ? focado : botaoPadrao;
+  if (alvo->isVisibleTo(this) && alvo->isEnabled()) alvo->click();
+  evento->accept();
 }

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
+class QPushButton;
 class QTextEdit;
 class QVBoxLayout;
 class Contexto;
@@ -31,10 +33,14 @@ class Pagina : public QWidget {
   QLabel *AdicionaNota(const QString &texto);
   // The same as a text area of fixed-pitch lines (Memo1, Memo5).
   QTextEdit *AdicionaNotaMemo(const QString &nome, const QStringList &linhas);
+  // The page's default button: Enter in any field of the page clicks it.
+  void DefineBotaoPadrao(QPushButton *botao);
+  void keyPressEvent(QKeyEvent *evento) override;
 
   Contexto &ctx;
 
  private:
   QLabel *cabecalho;
   QVBoxLayout *corpo;
+  QPushButton *botaoPadrao = nullptr;
 };

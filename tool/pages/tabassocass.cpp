@@ -1,6 +1,7 @@
 #include "tabassocass.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,9 +41,8 @@ TabAssocAss::TabAssocAss(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
 
   BitAssociar = new QPushButton(QStringLiteral("A&ssociar"), this);
   BitAssociar->setObjectName(QStringLiteral("BitAssociar"));
-  BitAssociar->setDefault(true);
+  DefineBotaoPadrao(BitAssociar);
   connect(BitAssociar, &QPushButton::clicked, this, &TabAssocAss::Associar);
-  connect(EdtCodAtiv3, &QLineEdit::returnPressed, BitAssociar, &QPushButton::click);
   auto *botoes = new QHBoxLayout;
   botoes->addStretch();
   botoes->addWidget(BitAssociar);
@@ -90,7 +90,8 @@ void TabAssocAss::Associar() {
   QString assinatura;
   if (rbArquivo->isChecked()) {
     QFile arquivo(EdtAssinatura->text());
-    if (!arquivo.exists()) {
+    // A folder (or a device) of that name is not a signature file.
+    if (!QFileInfo(arquivo).isFile()) {
       ctx.Mensagem(QStringLiteral("Arquivo especificado não foi encontrado!"));
       EdtAssinatura->setFocus();
       return;

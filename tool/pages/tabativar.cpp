@@ -43,11 +43,8 @@ TabAtivar::TabAtivar(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabA
 
   BtnAtivar = new QPushButton(QStringLiteral("&Ativar"), this);
   BtnAtivar->setObjectName(QStringLiteral("BtnAtivar"));
-  BtnAtivar->setDefault(true);
-  BtnAtivar->setAutoDefault(true);
+  DefineBotaoPadrao(BtnAtivar);
   connect(BtnAtivar, &QPushButton::clicked, this, &TabAtivar::Ativar);
-  connect(EdtCodAtiv2, &QLineEdit::returnPressed, BtnAtivar, &QPushButton::click);
-  connect(EdtCodAtiv2Conf, &QLineEdit::returnPressed, BtnAtivar, &QPushButton::click);
   auto *botoes = new QHBoxLayout;
   botoes->addStretch();
   botoes->addWidget(BtnAtivar);

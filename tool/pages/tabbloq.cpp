@@ -38,7 +38,7 @@ TabBloq::TabBloq(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabBloq"
 
   BitBtn5 = new QPushButton(QStringLiteral("Desbloquear"), this);
   BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
-  BitBtn5->setDefault(true);
+  DefineBotaoPadrao(BitBtn5);
   BitBloquSAT = new QPushButton(QStringLiteral("Bloquear"), this);
   BitBloquSAT->setObjectName(QStringLiteral("BitBloquSAT"));
   BitDesatSAT = new QPushButton(QStringLiteral("Desativar"), this);
@@ -50,7 +50,6 @@ TabBloq::TabBloq(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabBloq"
   botoes->addWidget(BitDesatSAT);
   botoes->addStretch();
   Corpo()->addLayout(botoes);
-  connect(EdtCodAtiv6, &QLineEdit::returnPressed, BitBtn5, &QPushButton::click);
   connect(BitBtn5, &QPushButton::clicked, this, [this] {
     ComandoComCodigo(ctx, EdtCodAtiv6, [](Contexto &c, const QString &codigo) {
       return c.ChamaDriver(c.driver.DesbloquearSAT, codigo);

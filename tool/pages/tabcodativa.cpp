@@ -32,11 +32,8 @@ TabCodAtiva::TabCodAtiva(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
 
   BtnTrocarCod = new QPushButton(QStringLiteral("Trocar"), this);
   BtnTrocarCod->setObjectName(QStringLiteral("BtnTrocarCod"));
-  BtnTrocarCod->setDefault(true);
+  DefineBotaoPadrao(BtnTrocarCod);
   connect(BtnTrocarCod, &QPushButton::clicked, this, &TabCodAtiva::Trocar);
-  for (QLineEdit *e : {EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2}) {
-    connect(e, &QLineEdit::returnPressed, BtnTrocarCod, &QPushButton::click);
-  }
   auto *botoes = new QHBoxLayout;
   botoes->addStretch();
   botoes->addWidget(BtnTrocarCod);

@@ -115,9 +115,8 @@ TabConfRede::TabConfRede(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
 
   BitBtn4 = new QPushButton(QStringLiteral("Enviar ao SAT"), this);
   BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
-  BitBtn4->setDefault(true);
+  DefineBotaoPadrao(BitBtn4);
   connect(BitBtn4, &QPushButton::clicked, this, &TabConfRede::Enviar);
-  connect(LblEdtCodRede, &QLineEdit::returnPressed, BitBtn4, &QPushButton::click);
   auto *botoes = new QHBoxLayout;
   botoes->addStretch();
   botoes->addWidget(BitBtn4);

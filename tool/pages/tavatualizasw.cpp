@@ -18,13 +18,12 @@ TavAtualizaSW::TavAtualizaSW(Contexto &c, QWidget *pai) : Pagina(c, QStringLiter
   Corpo()->addLayout(form);
   BtnAtualizarSW = new QPushButton(QStringLiteral("Atualizar"), this);
   BtnAtualizarSW->setObjectName(QStringLiteral("BtnAtualizarSW"));
-  BtnAtualizarSW->setDefault(true);
+  DefineBotaoPadrao(BtnAtualizarSW);
   auto *botoes = new QHBoxLayout;
   botoes->addStretch();
   botoes->addWidget(BtnAtualizarSW);
   botoes->addStretch();
   Corpo()->addLayout(botoes);
-  connect(EdtCodAtiv7, &QLineEdit::returnPressed, BtnAtualizarSW, &QPushButton::click);
   connect(BtnAtualizarSW, &QPushButton::clicked, this, [this] {
     ComandoComCodigo(ctx, EdtCodAtiv7, [](Contexto &c, const QString &codigo) {
       return c.ChamaDriver(c.driver.AtualizarSoftwareSAT, codigo);

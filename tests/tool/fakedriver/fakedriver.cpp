@@ -1,6 +1,6 @@
 // A stand-in for libcfedriver.so in the tool's tests: exports the 17 names with
 // the library's signatures, answers each call with the next scripted reply and
-// records the call with its arguments. Scripted through three extra exports.
+// records the call with its arguments. Scripted through four extra exports.
 // Built once complete and once without ConsultarSAT (FAKE_SEM_CONSULTARSAT).
 #include <deque>
 #include <string>
@@ -12,6 +12,7 @@ namespace {
 std::deque<std::string> respostas;
 std::string resposta;
 std::string chamadas;
+void (*gancho)() = nullptr;
 
 std::string T(const char *s) { return s ? s : ""; }
 std::string N(int v) { return std::to_string(v); }
@@ -20,6 +21,7 @@ std::string N(int v) { return std::to_string(v); }
 // The previous reply's buffer is overwritten, as the real library does.
 const char *Responde(const std::string &chamada) {
   chamadas += chamada + "\n";
+  if (gancho) gancho();
   resposta.assign(resposta.size(), '#');
   if (respostas.empty()) {
     resposta.clear();
@@ -41,7 +43,10 @@ CFE_API const char *FakeChamadas() { return chamadas.c_str(); }
 CFE_API void FakeLimpa() {
   respostas.clear();
   chamadas.clear();
+  gancho = nullptr;
 }
+// A function of the test that runs inside every call, while the tool waits for it.
+CFE_API void FakeDefineGancho(void (*g)()) { gancho = g; }
 
 CFE_API const char *CFE_CALL AtivarSAT(int s, int sub, const char *cod, const char *cnpj, int uf) {
   return Responde("AtivarSAT|" + N(s) + "|" + N(sub) + "|" + T(cod) + "|" + T(cnpj) + "|" + N(uf));

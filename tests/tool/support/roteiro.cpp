@@ -51,7 +51,8 @@ FakeDriver::FakeDriver(const QString &caminho) : biblioteca(caminho) {
   define = reinterpret_cast<void (*)(const char *)>(biblioteca.resolve("FakeDefineResposta"));
   chamadas = reinterpret_cast<const char *(*)()>(biblioteca.resolve("FakeChamadas"));
   limpa = reinterpret_cast<void (*)()>(biblioteca.resolve("FakeLimpa"));
-  Q_ASSERT_X(define && chamadas && limpa, "FakeDriver", qPrintable(biblioteca.errorString()));
+  gancho = reinterpret_cast<void (*)(void (*)())>(biblioteca.resolve("FakeDefineGancho"));
+  Q_ASSERT_X(define && chamadas && limpa && gancho, "FakeDriver", qPrintable(biblioteca.errorString()));
 }
 
 void FakeDriver::Resposta(const QByteArray &texto) { define(texto.constData()); }
@@ -61,6 +62,8 @@ QList<QByteArray> FakeDriver::Chamadas() const {
   if (!lista.isEmpty() && lista.last().isEmpty()) lista.removeLast();
   return lista;
 }
+
+void FakeDriver::Gancho(void (*g)()) { gancho(g); }
 
 void FakeDriver::Limpa() { limpa(); }
 

@@ -52,6 +52,8 @@ class FakeDriver {
   void Resposta(const QByteArray &texto);
   // The calls since Limpa, one per entry: "Nome|arg|arg...".
   QList<QByteArray> Chamadas() const;
+  // Runs g inside every following call (nullptr: none); Limpa removes it.
+  void Gancho(void (*g)());
   void Limpa();
 
  private:
@@ -59,6 +61,7 @@ class FakeDriver {
   void (*define)(const char *) = nullptr;
   const char *(*chamadas)() = nullptr;
   void (*limpa)() = nullptr;
+  void (*gancho)(void (*)()) = nullptr;
 };
 
 // Folders of the fake libraries, from the build.
