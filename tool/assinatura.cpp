@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "campos.h"
+
 EntradaAssinatura::Disposicao EntradaAssinatura::CriaAssinatura(QWidget *dono, std::function<void()> procura) {
   rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), dono);
   rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
@@ -30,6 +32,7 @@ EntradaAssinatura::Disposicao EntradaAssinatura::CriaAssinatura(QWidget *dono, s
   LblAssinatura->setObjectName(QStringLiteral("LblAssinatura"));
   EdtAssinatura = new QLineEdit(dono);
   EdtAssinatura->setObjectName(QStringLiteral("EdtAssinatura"));
+  SemLimite(EdtAssinatura);  // a signature or a file name, taken whole
   LblAssinatura->setBuddy(EdtAssinatura);
   titulo->setBuddy(EdtAssinatura);
   Button3 = new QPushButton(QStringLiteral("..."), dono);

@@ -14,6 +14,7 @@
 #include "figuras.h"
 #include "fimafim.h"
 #include "msefaz.h"
+#include "painelstatus.h"
 #include "pages/tabassocass.h"
 #include "pages/tabativar.h"
 #include "pages/tabbloq.h"
@@ -90,7 +91,7 @@ void TFAtivacao::CriaJanela() {
   auto *barra = new QStatusBar(this);
   barra->setObjectName(QStringLiteral("StatusBar"));
   barra->setSizeGripEnabled(false);
-  ctx->painelStatus = new QLabel(barra);
+  ctx->painelStatus = new TPainelStatus(barra);
   ctx->painelStatus->setObjectName(QStringLiteral("StatusPanel"));
   ctx->painelStatus->setTextFormat(Qt::PlainText);  // a reply is shown as received, never as markup
   ctx->painelStatus->setMinimumWidth(150);
@@ -168,7 +169,7 @@ void TFAtivacao::Inicia() {
     ctx->dialogos.Mensagem(nullptr, QString(), e.texto, Dialogos::Icone::Erro);
   }
   ctx->PageControl->setCurrentWidget(norvi);
-  ctx->painelStatus->clear();
+  ctx->painelStatus->Mostra(QString());
   ctx->estado.CodigoValidado.clear();
 }
 

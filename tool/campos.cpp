@@ -1,9 +1,12 @@
 #include "campos.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+
+#include <limits>
 
 QString Apara(const QString &texto) {
   qsizetype inicio = 0;
@@ -174,6 +177,35 @@ bool CodigoValido(const QString &codigo) { return Apara(codigo).size() >= 8; }
 
 void ConfiguraCampoCNPJ(QLineEdit *campo) { campo->setInputMask(QStringLiteral("99.999.999/9999-99;_")); }
 
+namespace {
+
+class CampoComMascara : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void focusInEvent(QFocusEvent *evento) override {
+    QLineEdit::focusInEvent(evento);
+    const Qt::FocusReason r = evento->reason();
+    if (r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::ShortcutFocusReason) selectAll();
+  }
+};
+
+}  // namespace
+
+QLineEdit *CampoMascarado(QWidget *pai, const char *nome, const QString &mascara) {
+  auto *e = new CampoComMascara(pai);
+  e->setObjectName(QString::fromLatin1(nome));
+  e->setInputMask(mascara);
+  return e;
+}
+
+QLineEdit *CampoCNPJ(QWidget *pai, const char *nome) {
+  QLineEdit *e = CampoMascarado(pai, nome, QString());
+  ConfiguraCampoCNPJ(e);
+  return e;
+}
+
 QString ValorCNPJ(const QLineEdit *campo) {
   // text() drops unfilled positions and shifts the rest; the display text keeps
   // every position in place.
@@ -190,10 +222,24 @@ QString ValorCNPJ(const QLineEdit *campo) {
 
 QString MensagemCodigoCurto() { return QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."); }
 
-QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
+void CampoSenha(QLineEdit *campo) {
+  campo->setEchoMode(QLineEdit::Password);
+  // The style's own mask character (a bullet in most styles) would not be "*".
+  campo->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+}
+
+void SemLimite(QLineEdit *campo) { campo->setMaxLength(std::numeric_limits<int>::max()); }
+
+QLineEdit *CampoCodigoSemLimite(QWidget *pai, const char *nome) {
   auto *e = new QLineEdit(pai);
   e->setObjectName(QString::fromLatin1(nome));
+  SemLimite(e);
+  CampoSenha(e);
+  return e;
+}
+
+QLineEdit *CampoCodigo(QWidget *pai, const char *nome) {
+  QLineEdit *e = CampoCodigoSemLimite(pai, nome);
   e->setMaxLength(kMaxCodigo);
-  e->setEchoMode(QLineEdit::Password);
   return e;
 }

@@ -64,11 +64,22 @@ bool CodigoValido(const QString &codigo);
 inline constexpr int kMaxCodigo = 32;
 // What every page says when the activation code breaks that rule.
 QString MensagemCodigoCurto();
-// An activation-code input: masked, at most kMaxCodigo characters.
+// A password input: every character shows as "*".
+void CampoSenha(QLineEdit *campo);
+// An input without a limit of its own (QLineEdit cuts at 32767 characters by default).
+void SemLimite(QLineEdit *campo);
+// An activation-code input: shown as "*", at most kMaxCodigo characters.
 QLineEdit *CampoCodigo(QWidget *pai, const char *nome);
+// The same without a limit, for the pages whose code field has none.
+QLineEdit *CampoCodigoSemLimite(QWidget *pai, const char *nome);
 
 // CNPJ entry: a masked field "99.999.999/9999-99" with "_" in unfilled positions.
 void ConfiguraCampoCNPJ(QLineEdit *campo);
+// A masked input. Entered with Tab (also when its dialog opens) it selects its
+// whole text, where Qt would put the mask's block cursor over the first digit.
+QLineEdit *CampoMascarado(QWidget *pai, const char *nome, const QString &mascara);
+// A CNPJ entry made that way.
+QLineEdit *CampoCNPJ(QWidget *pai, const char *nome);
 // The digit positions of a CNPJ field; an unfilled position reads as a space
 // and the unfilled positions at the end are left out.
 QString ValorCNPJ(const QLineEdit *campo);

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 
 #include "msefaz.h"
+#include "painelstatus.h"
 #include "pages/pagina.h"
 
 Ambiente Ambiente::Padrao(Dialogos &dialogos) {
@@ -34,7 +35,7 @@ bool Contexto::Confirma(const QString &texto, Dialogos::Icone icone) {
 
 void Contexto::CursorWait() {
   if (painelStatus) {
-    painelStatus->setText(QStringLiteral("Aguardando retorno do SAT ..."));
+    painelStatus->Mostra(QStringLiteral("Aguardando retorno do SAT ..."));
     // The call blocks the event loop: paint the waiting text now.
     painelStatus->repaint();
   }
@@ -42,7 +43,7 @@ void Contexto::CursorWait() {
 }
 
 void Contexto::CursorDefault() {
-  if (painelStatus) painelStatus->clear();
+  if (painelStatus) painelStatus->Mostra(QString());
   QApplication::restoreOverrideCursor();
   if (painelStatus) painelStatus->repaint();
 }
@@ -52,10 +53,11 @@ void Contexto::mostrastatus(const QByteArray &texto) {
   const QString decodificado = TextoDoDriver(texto);
   const QList<uint> caracteres = decodificado.toUcs4();
   if (caracteres.size() > 110) {
-    painelStatus->setText(QString::fromUcs4(reinterpret_cast<const char32_t *>(caracteres.constData()), 110) +
-                          QStringLiteral(" ..."));
+    painelStatus->Mostra(QString::fromUcs4(reinterpret_cast<const char32_t *>(caracteres.constData()), 110) +
+                             QStringLiteral(" ..."),
+                         decodificado);
   } else {
-    painelStatus->setText(decodificado);
+    painelStatus->Mostra(decodificado, decodificado);
   }
 }
 

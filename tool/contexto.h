@@ -24,6 +24,7 @@ class QWidget;
 class TFFimAFim;
 class TFMSefaz;
 class TFValida;
+class TPainelStatus;
 
 struct EstadoFerramenta {
   QString SessaoAtual;               // six digits, session of the latest driver call
@@ -65,7 +66,7 @@ class Contexto {
   // Windows and controls, set by the main window when it creates them.
   QMainWindow *janela = nullptr;
   QStackedWidget *PageControl = nullptr;
-  QLabel *painelStatus = nullptr;
+  TPainelStatus *painelStatus = nullptr;
   QLineEdit *Edit1 = nullptr;  // session field of the tests page
   TFValida *valida = nullptr;
   TFMSefaz *msefaz = nullptr;
@@ -81,7 +82,8 @@ class Contexto {
 
   void CursorWait();
   void CursorDefault();
-  // Shows reply bytes decoded as UTF-8 in the status panel, cut after 110 characters.
+  // Shows reply bytes decoded as UTF-8 in the status panel, cut after 110 characters;
+  // the whole reply stays in the panel's tooltip.
   void mostrastatus(const QByteArray &texto);
   // Shows the SEFAZ code and message of CamposResposta in TFMSefaz, when there are any.
   void MostraMSefaz();

@@ -53,9 +53,9 @@ QString DialogosQt::SalvaArquivo(QWidget *dono, const QString &titulo, const QSt
   return QFileDialog::getSaveFileName(dono, titulo, QString(), filtro);
 }
 
-void DialogosQt::OpenURL(const QString &alvo) {
+bool DialogosQt::OpenURL(const QString &alvo) {
   const QFileInfo arquivo(alvo);
-  QDesktopServices::openUrl(arquivo.exists() ? QUrl::fromLocalFile(arquivo.absoluteFilePath()) : QUrl(alvo));
+  return QDesktopServices::openUrl(arquivo.exists() ? QUrl::fromLocalFile(arquivo.absoluteFilePath()) : QUrl(alvo));
 }
 
 void CentraNaTela(QWidget &janela) {

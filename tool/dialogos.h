@@ -25,8 +25,9 @@ class Dialogos {
   // The chosen file's full name, or empty when cancelled. filtro as in QFileDialog, may be empty.
   virtual QString AbreArquivo(QWidget *dono, const QString &titulo, const QString &filtro) = 0;
   virtual QString SalvaArquivo(QWidget *dono, const QString &titulo, const QString &filtro) = 0;
-  // Opens a file or address with the desktop's default handler; nothing is reported back.
-  virtual void OpenURL(const QString &alvo) = 0;
+  // Opens a file or address with the desktop's default handler; false when no
+  // handler could be started (no opener or browser installed).
+  virtual bool OpenURL(const QString &alvo) = 0;
   // Shows one of the tool's own windows modally and returns when it is closed.
   virtual void MostraModal(QDialog &janela) = 0;
 };
@@ -41,7 +42,7 @@ class DialogosQt : public Dialogos {
   bool Confirma(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) override;
   QString AbreArquivo(QWidget *dono, const QString &titulo, const QString &filtro) override;
   QString SalvaArquivo(QWidget *dono, const QString &titulo, const QString &filtro) override;
-  void OpenURL(const QString &alvo) override;
+  bool OpenURL(const QString &alvo) override;
   void MostraModal(QDialog &janela) override;
 
   // The box of Mensagem (OK) and Confirma (OK and Cancel). Its text is shown

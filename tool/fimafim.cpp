@@ -19,18 +19,12 @@ TFFimAFim::TFFimAFim(QWidget *pai)
   setWindowTitle(QStringLiteral("SAT - NORVI (Testes FimAFim)"));
 
   auto *form = new QFormLayout;
-  EdtCNPJContrib2 = new QLineEdit(this);
-  EdtCNPJContrib2->setObjectName(QStringLiteral("EdtCNPJContrib2"));
   // Optional digits: the value is what was typed, without the punctuation.
-  EdtCNPJContrib2->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
+  EdtCNPJContrib2 = CampoMascarado(this, "EdtCNPJContrib2", QStringLiteral("99.999.999/9999-99;_"));
   form->addRow(QStringLiteral("CNPJ do Contribuinte:"), EdtCNPJContrib2);
-  EdtIEContrib = new QLineEdit(this);
-  EdtIEContrib->setObjectName(QStringLiteral("EdtIEContrib"));
-  EdtIEContrib->setInputMask(QStringLiteral("999.999.999.999;_"));
+  EdtIEContrib = CampoMascarado(this, "EdtIEContrib", QStringLiteral("999.999.999.999;_"));
   form->addRow(QStringLiteral("IE do Contribuinte:"), EdtIEContrib);
-  EdtCNPJSw = new QLineEdit(this);
-  EdtCNPJSw->setObjectName(QStringLiteral("EdtCNPJSw"));
-  EdtCNPJSw->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
+  EdtCNPJSw = CampoMascarado(this, "EdtCNPJSw", QStringLiteral("99.999.999/9999-99;_"));
   form->addRow(QStringLiteral("CNPJ Software House:"), EdtCNPJSw);
 
   const Disposicao assinatura = CriaAssinatura(this, [this] { Procura(); });

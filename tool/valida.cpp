@@ -18,10 +18,7 @@ TFValida::TFValida(EstadoFerramenta &e, Dialogos &d, QWidget *pai)
   setWindowTitle(QStringLiteral("SAT - NORVI (Valida Cód. Ativação)"));
 
   auto *rotulo = new QLabel(QStringLiteral("Digite o Código de Ativação atual:"), this);
-  EdtCodigo = new QLineEdit(this);
-  EdtCodigo->setObjectName(QStringLiteral("EdtCodigo"));
-  EdtCodigo->setMaxLength(kMaxCodigo);
-  EdtCodigo->setEchoMode(QLineEdit::Password);
+  EdtCodigo = CampoCodigo(this, "EdtCodigo");
   rotulo->setBuddy(EdtCodigo);
   BtnValidar = new QPushButton(QStringLiteral("Validar"), this);
   BtnValidar->setObjectName(QStringLiteral("BtnValidar"));

@@ -181,29 +181,34 @@ void CadastroTest::AtivarCanceladoGuardaParametros() {
 
 void CadastroTest::AtivarUFGuardada_data() {
   QTest::addColumn<QString>("uf");
-  QTest::addColumn<int>("posicao");
-  QTest::addColumn<QStringList>("mensagens");
-  QTest::newRow("fora da lista") << QStringLiteral("35") << -1 << QStringList{};
-  QTest::newRow("vazia") << QString() << -1 << QStringList{QStringLiteral("A UF guardada em Parametros.xml (\"\") não é um número. Escolha a UF.")};
-  QTest::newRow("texto") << QStringLiteral("SP") << -1 << QStringList{QStringLiteral("A UF guardada em Parametros.xml (\"SP\") não é um número. Escolha a UF.")};
+  QTest::addColumn<QString>("mensagem");  // empty: the page shows
+  QTest::newRow("fora da lista") << QStringLiteral("35") << QString();
+  QTest::newRow("negativa") << QStringLiteral("-1") << QString();
+  QTest::newRow("vazia") << QString() << QStringLiteral("'' não é um valor inteiro válido.");
+  QTest::newRow("texto") << QStringLiteral("SP") << QStringLiteral("'SP' não é um valor inteiro válido.");
 }
 
 void CadastroTest::AtivarUFGuardada() {
   QFETCH(QString, uf);
-  QFETCH(int, posicao);
-  QFETCH(QStringList, mensagens);
+  QFETCH(QString, mensagem);
   Guarda(QStringLiteral("uf"), uf);
   b->Menu("BtnAtivacao");
-  // The page shows and stays usable; activating asks for a state.
+  if (!mensagem.isEmpty()) {
+    // Not a number: the conversion's message, and the page is not shown.
+    QCOMPARE(Textos(), QStringList{mensagem});
+    QCOMPARE(ctx().PaginaVisivel()->objectName(), QStringLiteral("TabNorvi"));
+    return;
+  }
+  // A number outside the list: the page shows with no state; activating asks for one.
   QCOMPARE(ctx().PaginaVisivel()->objectName(), QStringLiteral("TabAtivar"));
-  QCOMPARE(W<QComboBox>("cbo")->currentIndex(), posicao);
-  QCOMPARE(Textos(), mensagens);
-  b->f->dialogos.Limpa();
+  QCOMPARE(W<QComboBox>("cbo")->currentIndex(), -1);
+  QCOMPARE(Textos(), QStringList{});
   W<QLineEdit>("EdtCodAtiv2")->setText(QStringLiteral("12345678"));
   W<QLineEdit>("EdtCodAtiv2Conf")->setText(QStringLiteral("12345678"));
   W<QLineEdit>("EdtCNPJContrib")->setText(kCNPJ);
   b->Clica("BtnAtivar");
   QCOMPARE(Textos(), QStringList{QStringLiteral("UF inválida.")});
+  QCOMPARE(fake.Chamadas().size(), 0);
 }
 
 void CadastroTest::AtivarSemColunaUF() {
@@ -502,21 +507,28 @@ void CadastroTest::RedeProxyForaDaLista() {
   Guarda(QStringLiteral("proxy_ip"), QStringLiteral("10.0.0.9"));
   b->Menu("BtnConfRede");
   QCOMPARE(Textos(), mensagens);
-  // The page loaded its proxy fields and stays usable; the document is built.
+  // The page loaded its proxy fields and stays usable.
   QCOMPARE(W<QComboBox>("cboProxy")->currentIndex(), -1);
   QCOMPARE(W<QLineEdit>("Edtproxy_ip")->text(), QStringLiteral("10.0.0.9"));
+  // With no choice made the send stops and asks for one: nothing stored, written or sent.
   b->f->dialogos.Limpa();
   W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  W<QLineEdit>("EdtlanIP")->setText(QStringLiteral("10.1.1.1"));
   fake.Resposta("1|12000|ok|||");
   b->Clica("BitBtn4");
-  QVERIFY(fake.Chamadas().value(0).endsWith("<tipoLan>DHCP</tipoLan><proxy>" + proxy.toLatin1() + "</proxy></config>"));
-  QCOMPARE(Textos(), QStringList{QStringLiteral("12000: ok")});
-  // Choosing a position afterwards stores it.
-  fake.Limpa();
+  QCOMPARE(Textos(), QStringList{QStringLiteral("Escolha uma opção em \"Proxy:\".")});
+  QCOMPARE(fake.Chamadas().size(), 0);
+  QVERIFY(!QFile::exists(b->Arquivo(QStringLiteral("ConfRede.xml"))));
+  QCOMPARE(ctx().cds.Texto(QStringLiteral("proxy")), proxy);
+  QCOMPARE(ctx().cds.Texto(QStringLiteral("lanIP")), QString());
+  QCOMPARE(W<QLineEdit>("LblEdtCodRede")->text(), QStringLiteral("12345678"));
+  // Choosing a position afterwards stores and sends it.
+  b->f->dialogos.Limpa();
   W<QComboBox>("cboProxy")->setCurrentIndex(2);
-  W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
   b->Clica("BitBtn4");
-  QVERIFY(fake.Chamadas().value(0).endsWith("<proxy>2</proxy></config>"));
+  QVERIFY(fake.Chamadas().value(0).endsWith("<tipoLan>DHCP</tipoLan><proxy>2</proxy></config>"));
+  QCOMPARE(Textos(), QStringList{QStringLiteral("12000: ok")});
+  QCOMPARE(ctx().cds.Texto(QStringLiteral("proxy")), QStringLiteral("2"));
 }
 
 void CadastroTest::RedeChecagemERespostas_data() {

@@ -138,7 +138,9 @@ void ConsultasTest::StatusRespostas_data() {
   QTest::newRow("estado 4") << RespostaStatus("000001", "4") << QStringList{} << 24 << QStringLiteral(" ESTADO_OPERACAO .. BLOQUEIO PARA DESATIVACAO");
   QTest::newRow("estado desconhecido") << RespostaStatus("000001", "7") << QStringList{} << 24 << QStringLiteral(" ESTADO_OPERACAO .. 7");
   QTest::newRow("estado negativo") << RespostaStatus("000001", "-1") << QStringList{} << 24 << QStringLiteral(" ESTADO_OPERACAO .. -1");
-  QTest::newRow("estado nao numerico") << RespostaStatus("000001", "X") << QStringList{} << 24 << QStringLiteral(" ESTADO_OPERACAO .. X");
+  // Not a number: the listing ends silently before ESTADO_OPERACAO.
+  QTest::newRow("estado nao numerico") << RespostaStatus("000001", "X") << QStringList{} << 23 << QStringLiteral(" CERT_VENCIMENTO .. 31/01/2029");
+  QTest::newRow("estado vazio") << RespostaStatus("000001", "") << QStringList{} << 23 << QStringLiteral(" CERT_VENCIMENTO .. 31/01/2029");
   QTest::newRow("sucesso curto") << QByteArray("000001|10000|ok|||900004019|DHCP") << QStringList{} << 3 << QStringLiteral(" TIPO_LAN ......... DHCP");
 }
 

@@ -32,9 +32,13 @@ Pagina::Pagina(Contexto &c, const QString &nome, const QString &titulo, const QS
   f.setPointSizeF(f.pointSizeF() * 1.15);
   cabecalho->setFont(f);
   layout->addWidget(cabecalho);
-  corpo = new QVBoxLayout;
+  // The content sits in a widget of its own: a layout nested in the header's
+  // layout would take its zero spacing, and labels would touch their fields.
+  auto *area = new QWidget(this);
+  area->setObjectName(nome + QStringLiteral("Corpo"));
+  corpo = new QVBoxLayout(area);
   corpo->setContentsMargins(12, 12, 12, 8);
-  layout->addLayout(corpo, 1);
+  layout->addWidget(area, 1);
 }
 
 void Pagina::AcionadaPeloMenu(const QString &) { ctx.MostraPagina(this); }

@@ -17,13 +17,9 @@
 
 TabAssocAss::TabAssocAss(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabAssocAss"), QStringLiteral("ASSOCIAR APLIC. COMERCIAL"), QString(), pai) {
   auto *form = new QFormLayout;
-  EdtCNPJContrib2 = new QLineEdit(this);
-  EdtCNPJContrib2->setObjectName(QStringLiteral("EdtCNPJContrib2"));
-  ConfiguraCampoCNPJ(EdtCNPJContrib2);
+  EdtCNPJContrib2 = CampoCNPJ(this, "EdtCNPJContrib2");
   form->addRow(QStringLiteral("CNPJ do Contribuinte:"), EdtCNPJContrib2);
-  EdtCNPJSw = new QLineEdit(this);
-  EdtCNPJSw->setObjectName(QStringLiteral("EdtCNPJSw"));
-  ConfiguraCampoCNPJ(EdtCNPJSw);
+  EdtCNPJSw = CampoCNPJ(this, "EdtCNPJSw");
   form->addRow(QStringLiteral("CNPJ Software House:"), EdtCNPJSw);
   Corpo()->addLayout(form);
 
@@ -33,9 +29,7 @@ TabAssocAss::TabAssocAss(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("
   Corpo()->addLayout(assinatura.linha);
 
   auto *form2 = new QFormLayout;
-  EdtCodAtiv3 = new QLineEdit(this);
-  EdtCodAtiv3->setObjectName(QStringLiteral("EdtCodAtiv3"));
-  EdtCodAtiv3->setEchoMode(QLineEdit::Password);
+  EdtCodAtiv3 = CampoCodigoSemLimite(this, "EdtCodAtiv3");
   form2->addRow(QStringLiteral("Digite o Código de Ativação do SAT:"), EdtCodAtiv3);
   Corpo()->addLayout(form2);
 

@@ -18,9 +18,7 @@ TabAtivar::TabAtivar(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabA
   form->addRow(QStringLiteral("Digite o Código de Ativação do SAT:"), EdtCodAtiv2);
   EdtCodAtiv2Conf = CampoCodigo(this, "EdtCodAtiv2Conf");
   form->addRow(QStringLiteral("Digite novamente o Código de Ativação do SAT:"), EdtCodAtiv2Conf);
-  EdtCNPJContrib = new QLineEdit(this);
-  EdtCNPJContrib->setObjectName(QStringLiteral("EdtCNPJContrib"));
-  ConfiguraCampoCNPJ(EdtCNPJContrib);
+  EdtCNPJContrib = CampoCNPJ(this, "EdtCNPJContrib");
   form->addRow(QStringLiteral("CNPJ do Contribuinte:"), EdtCNPJContrib);
   // Start-up step: the state list holds the codes of TabelaUF in table order.
   cbo = new QComboBox(this);
@@ -54,28 +52,23 @@ TabAtivar::TabAtivar(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabA
 }
 
 void TabAtivar::AcionadaPeloMenu(const QString &) {
-  QString uf;
+  int uf = -1;
   try {
     ctx.cds.Abre();
     EdtCodAtiv2->clear();
     EdtCodAtiv2Conf->clear();
     rbACSAT->setChecked(true);
     EdtCNPJContrib->setText(ctx.cds.Texto(QStringLiteral("CNPJContribuinte")));
-    uf = ctx.cds.Texto(QStringLiteral("uf"));  // a file without the column stops here
+    // A missing column or a stored state that is not a number stops here: the page is not shown.
+    uf = ctx.cds.Inteiro(QStringLiteral("uf"));
   } catch (const ErroDados &e) {
     ctx.Mensagem(e.texto);
     return;
   }
-  // A stored state that is not a number is said plainly; the page stays usable
-  // with no state chosen.
-  bool numero = false;
-  const int posicao = uf.toInt(&numero);
-  cbo->setCurrentIndex(numero && posicao >= 0 && posicao < cbo->count() ? posicao : -1);
+  // A number outside the list leaves it without a state; activating then asks for one.
+  cbo->setCurrentIndex(uf >= 0 && uf < cbo->count() ? uf : -1);
   ctx.MostraPagina(this);
   EdtCodAtiv2->setFocus();
-  if (!numero) {
-    ctx.Mensagem(QStringLiteral("A UF guardada em Parametros.xml (\"%1\") não é um número. Escolha a UF.").arg(uf));
-  }
 }
 
 void TabAtivar::AoEntrar() { EdtCodAtiv2->setFocus(); }

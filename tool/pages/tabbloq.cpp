@@ -30,9 +30,7 @@ void ComandoComCodigo(Contexto &ctx, QLineEdit *campo, bool (*chama)(Contexto &,
 
 TabBloq::TabBloq(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabBloq"), QStringLiteral("BLOQUEAR/DESBLOQUEAR"), QString(), pai) {
   auto *form = new QFormLayout;
-  EdtCodAtiv6 = new QLineEdit(this);
-  EdtCodAtiv6->setObjectName(QStringLiteral("EdtCodAtiv6"));
-  EdtCodAtiv6->setEchoMode(QLineEdit::Password);
+  EdtCodAtiv6 = CampoCodigoSemLimite(this, "EdtCodAtiv6");
   form->addRow(QStringLiteral("Digite o Código de Ativação do SAT:"), EdtCodAtiv6);
   Corpo()->addLayout(form);
 

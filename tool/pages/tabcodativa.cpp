@@ -10,14 +10,27 @@
 
 #include "../contexto.h"
 
+namespace {
+const QString kRotuloAtual = QStringLiteral("Digite o Código de Ativação atual:");
+const QString kRotuloEmergencia = QStringLiteral("Digite o Código de Ativação de Emergência:");
+}  // namespace
+
 TabCodAtiva::TabCodAtiva(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabCodAtiva"), QStringLiteral("CÓDIGO DE ATIVAÇÃO"), QString(), pai) {
   CheckMudaCodigo = new QCheckBox(QStringLiteral("Trocar Código de Ativação"), this);
   CheckMudaCodigo->setObjectName(QStringLiteral("CheckMudaCodigo"));
   Corpo()->addWidget(CheckMudaCodigo);
 
   auto *form = new QFormLayout;
-  LblCodigo = new QLabel(QStringLiteral("Digite o Código de Ativação atual:"), this);
+  LblCodigo = new QLabel(this);
   LblCodigo->setObjectName(QStringLiteral("LblCodigo"));
+  // As wide as the longer of its two texts, so that ticking the emergency box
+  // does not move the column of fields.
+  int largura = 0;
+  for (const QString &texto : {kRotuloEmergencia, kRotuloAtual}) {
+    LblCodigo->setText(texto);
+    largura = std::max(largura, LblCodigo->sizeHint().width());
+  }
+  LblCodigo->setMinimumWidth(largura);
   EdtCodigo = CampoCodigo(this, "EdtCodigo");
   LblCodigo->setBuddy(EdtCodigo);
   form->addRow(LblCodigo, EdtCodigo);
@@ -64,8 +77,7 @@ void TabCodAtiva::Destrava(bool destravada) {
 }
 
 void TabCodAtiva::Emergencia(bool marcada) {
-  LblCodigo->setText(marcada ? QStringLiteral("Digite o Código de Ativação de Emergência:")
-                             : QStringLiteral("Digite o Código de Ativação atual:"));
+  LblCodigo->setText(marcada ? kRotuloEmergencia : kRotuloAtual);
   QPalette p = LblCodigo->palette();
   p.setColor(QPalette::WindowText, marcada ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
   LblCodigo->setPalette(p);

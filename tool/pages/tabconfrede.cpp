@@ -22,10 +22,12 @@ const QStringList kTipoInter = {QStringLiteral("ETHE"), QStringLiteral("WIFI")};
 const QStringList kSeg = {QStringLiteral("NONE"), QStringLiteral("WEP"), QStringLiteral("WPA-PERS"), QStringLiteral("WPA PROF")};
 const QStringList kTipoLan = {QStringLiteral("DHCP"), QStringLiteral("IPFIX")};
 
+// The page's fields have no limit of their own.
 QLineEdit *Campo(QWidget *pai, const char *nome, bool senha = false) {
   auto *e = new QLineEdit(pai);
   e->setObjectName(QString::fromLatin1(nome));
-  if (senha) e->setEchoMode(QLineEdit::Password);
+  SemLimite(e);
+  if (senha) CampoSenha(e);
   return e;
 }
 
@@ -213,8 +215,7 @@ void TabConfRede::Grava() {
   texto("lanDNS2", EdtlanDNS2);
   texto("usuario", Edtusuario);
   texto("senha", Edtsenha);
-  // Without a position the column keeps its one digit.
-  if (cboProxy->currentIndex() >= 0) cds.DefineInteiro(QStringLiteral("proxy"), cboProxy->currentIndex());
+  cds.DefineInteiro(QStringLiteral("proxy"), cboProxy->currentIndex());  // Enviar made sure there is one
   texto("proxy_ip", Edtproxy_ip);
   texto("proxy_porta", Edtproxy_porta);
   texto("proxy_user", Edtproxy_user);
@@ -226,6 +227,12 @@ void TabConfRede::Enviar() {
   if (!CodigoValido(LblEdtCodRede->text())) {
     ctx.Mensagem(MensagemCodigoCurto());
     LblEdtCodRede->clear();
+    return;
+  }
+  // A stored proxy value that the box cannot show must not reach the device.
+  if (cboProxy->currentIndex() < 0) {
+    ctx.Mensagem(QStringLiteral("Escolha uma opção em \"Proxy:\"."));
+    cboProxy->setFocus();
     return;
   }
   const QString arquivo = ctx.ArquivoPrograma(QStringLiteral("ConfRede.xml"));

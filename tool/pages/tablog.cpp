@@ -19,9 +19,7 @@ TabLog::TabLog(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabLog"), 
   Panel11 = Cabecalho();
   Panel11->setProperty("Tag", 0);
 
-  EdtCodAtiv5 = new QLineEdit(this);
-  EdtCodAtiv5->setObjectName(QStringLiteral("EdtCodAtiv5"));
-  EdtCodAtiv5->setEchoMode(QLineEdit::Password);
+  EdtCodAtiv5 = CampoCodigoSemLimite(this, "EdtCodAtiv5");
   EdtCodAtiv5->setVisible(false);
   auto *rotuloCodigo = new QLabel(QStringLiteral("Código de Ativação:"), this);
   rotuloCodigo->setBuddy(EdtCodAtiv5);
@@ -45,6 +43,7 @@ TabLog::TabLog(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabLog"), 
   auto *rotulo = new QLabel(QStringLiteral("Salvar em:"), this);
   EdtLogs = new QLineEdit(this);
   EdtLogs->setObjectName(QStringLiteral("EdtLogs"));
+  SemLimite(EdtLogs);
   rotulo->setBuddy(EdtLogs);
   BtnLog1 = new QPushButton(QStringLiteral("..."), this);
   BtnLog1->setObjectName(QStringLiteral("BtnLog1"));

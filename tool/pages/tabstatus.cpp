@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "../contexto.h"
 #include "../valida.h"
 
@@ -50,14 +52,16 @@ QString DataHora(const QString &v) {
   return Data(v) + QStringLiteral(" - ") + Trecho(v, 9, 10) + u':' + Trecho(v, 11, 12) + u':' + Trecho(v, 13, 14);
 }
 
-QString Estado(const QString &v) {
+// Nothing when the value is not a number: the listing ends there.
+std::optional<QString> Estado(const QString &v) {
   bool numero = false;
   const int e = v.toInt(&numero);
-  if (numero && e >= 0 && e < static_cast<int>(std::size(kEstados))) return QString::fromUtf8(kEstados[e]);
+  if (!numero) return std::nullopt;
+  if (e >= 0 && e < static_cast<int>(std::size(kEstados))) return QString::fromUtf8(kEstados[e]);
   return v;  // a state the table does not name
 }
 
-QString Valor(const CampoStatus &c, const QByteArray &campo) {
+std::optional<QString> Valor(const CampoStatus &c, const QByteArray &campo) {
   const QString v = TextoDoDriver(campo);
   switch (c.formato) {
     case Formato::DataHora: return DataHora(v);
@@ -76,7 +80,9 @@ QStringList ListagemStatus(const QList<QByteArray> &campos) {
   for (qsizetype p = kPrimeiraPosicao; p < ultima; ++p) {
     const CampoStatus &c = kCampos[p - kPrimeiraPosicao];
     const QString nome = QString::fromLatin1(c.nome);
-    linhas << u' ' + nome + u' ' + QString(17 - nome.size(), u'.') + u' ' + Valor(c, campos[p]);
+    const std::optional<QString> valor = Valor(c, campos[p]);
+    if (!valor) break;  // ends silently; the lines listed so far stay
+    linhas << u' ' + nome + u' ' + QString(17 - nome.size(), u'.') + u' ' + *valor;
   }
   return linhas;
 }
@@ -90,9 +96,7 @@ TabStatus::TabStatus(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TabS
   MemoStatus->setAccessibleName(QStringLiteral("Status operacional"));
   Corpo()->addWidget(MemoStatus, 1);
 
-  EdtCodAtiv4 = new QLineEdit(this);
-  EdtCodAtiv4->setObjectName(QStringLiteral("EdtCodAtiv4"));
-  EdtCodAtiv4->setEchoMode(QLineEdit::Password);
+  EdtCodAtiv4 = CampoCodigoSemLimite(this, "EdtCodAtiv4");
   EdtCodAtiv4->setVisible(false);
   auto *rotulo = new QLabel(QStringLiteral("Código de Ativação:"), this);
   rotulo->setBuddy(EdtCodAtiv4);

@@ -1,5 +1,6 @@
 #include "tabteste.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -82,6 +83,12 @@ void TabTeste::AcionadaPeloMenu(const QString &) {
 
 void TabTeste::Adiciona(const QString &linha) { MemoCFe->appendPlainText(linha); }
 
+void TabTeste::MostraDoInicio() {
+  // Each line added scrolls to the end; the CFe is read from its start.
+  MemoCFe->moveCursor(QTextCursor::Start);
+  MemoCFe->ensureCursorVisible();
+}
+
 bool TabTeste::PedeCodigo(const QString &cabecalho) {
   ctx.estado.CodigoValidado.clear();
   MemoCFe->clear();
@@ -105,6 +112,7 @@ void TabTeste::ConsultaSessao() {
   if (!ctx.ChamaDriver(ctx.driver.ConsultarNumeroSessao, ctx.estado.CodigoValidado, consultada.toInt())) return;
   AvaliaConsulta();
   ctx.LiberaCampos();
+  MostraDoInicio();
 }
 
 void TabTeste::ConsultaSessaoFiscal() {
@@ -112,6 +120,7 @@ void TabTeste::ConsultaSessaoFiscal() {
   if (!ctx.ChamaDriver(ctx.driver.ConsultarUltimaSessaoFiscal, ctx.estado.CodigoValidado)) return;
   AvaliaConsulta();
   ctx.LiberaCampos();
+  MostraDoInicio();
 }
 
 void TabTeste::AvaliaConsulta() {
@@ -146,7 +155,12 @@ void TabTeste::AvaliaConsulta() {
 
 void TabTeste::AbreNavegador() {
   const QString arquivo = ctx.ArquivoPrograma(QStringLiteral("CFe.xml"));
-  if (QFile::exists(arquivo) && !MemoCFe->toPlainText().isEmpty()) ctx.dialogos.OpenURL(arquivo);
+  if (!QFile::exists(arquivo) || MemoCFe->toPlainText().isEmpty()) return;
+  if (!ctx.dialogos.OpenURL(arquivo)) {
+    ctx.Mensagem(QStringLiteral("Não foi possível abrir o arquivo %1: nenhum navegador ou programa para abri-lo foi "
+                                "encontrado.")
+                     .arg(QDir::toNativeSeparators(arquivo)));
+  }
 }
 
 void TabTeste::TesteFimAFim(bool producao) {
@@ -197,6 +211,7 @@ void TabTeste::TesteFimAFim(bool producao) {
   if (!ctx.ChamaDriver(ctx.driver.TesteFimAFim, ctx.estado.CodigoValidado, venda)) return;
   AvaliaTeste();
   ctx.LiberaCampos();
+  MostraDoInicio();
 }
 
 void TabTeste::AvaliaTeste() {

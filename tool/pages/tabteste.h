@@ -40,4 +40,6 @@ class TabTeste : public Pagina {
   void AvaliaConsulta();
   void AvaliaTeste();
   void Adiciona(const QString &linha);
+  // Scrolls the memo back to its first line.
+  void MostraDoInicio();
 };

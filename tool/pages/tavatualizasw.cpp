@@ -11,9 +11,7 @@
 
 TavAtualizaSW::TavAtualizaSW(Contexto &c, QWidget *pai) : Pagina(c, QStringLiteral("TavAtualizaSW"), QStringLiteral("ATUALIZAR SOFTWARE BÁSICO"), QString(), pai) {
   auto *form = new QFormLayout;
-  EdtCodAtiv7 = new QLineEdit(this);
-  EdtCodAtiv7->setObjectName(QStringLiteral("EdtCodAtiv7"));
-  EdtCodAtiv7->setEchoMode(QLineEdit::Password);
+  EdtCodAtiv7 = CampoCodigoSemLimite(this, "EdtCodAtiv7");
   form->addRow(QStringLiteral("Digite o Código de Ativação do SAT:"), EdtCodAtiv7);
   Corpo()->addLayout(form);
   BtnAtualizarSW = new QPushButton(QStringLiteral("Atualizar"), this);

@@ -23,7 +23,10 @@ QString DialogosRoteirizados::SalvaArquivo(QWidget *, const QString &titulo, con
   return respostasArquivo.isEmpty() ? QString() : respostasArquivo.takeFirst();
 }
 
-void DialogosRoteirizados::OpenURL(const QString &alvo) { registros.append({QStringLiteral("url"), QString(), alvo}); }
+bool DialogosRoteirizados::OpenURL(const QString &alvo) {
+  registros.append({QStringLiteral("url"), QString(), alvo});
+  return respostasURL.isEmpty() ? true : respostasURL.takeFirst();
+}
 
 void DialogosRoteirizados::MostraModal(QDialog &janela) {
   registros.append({QStringLiteral("janela"), janela.objectName(), QString()});

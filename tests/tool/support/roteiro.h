@@ -28,7 +28,8 @@ class DialogosRoteirizados : public Dialogos {
   bool Confirma(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) override;
   QString AbreArquivo(QWidget *dono, const QString &titulo, const QString &filtro) override;
   QString SalvaArquivo(QWidget *dono, const QString &titulo, const QString &filtro) override;
-  void OpenURL(const QString &alvo) override;
+  // The next answer of respostasURL (default: opened).
+  bool OpenURL(const QString &alvo) override;
   // Runs the next scripted action on the window (it may type and click in
   // it); with none queued, the window is closed without confirming.
   void MostraModal(QDialog &janela) override;
@@ -42,6 +43,7 @@ class DialogosRoteirizados : public Dialogos {
   QList<Registro> registros;
   QList<bool> respostasConfirma;        // default: Cancel
   QStringList respostasArquivo;         // default: cancelled
+  QList<bool> respostasURL;             // default: opened
   QList<std::function<void(QDialog &)>> roteiroModal;
 };
 
