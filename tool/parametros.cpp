@@ -1,7 +1,9 @@
 #include "parametros.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QStringConverter>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -34,7 +36,30 @@ QString UmByte(const QString &valor) {
   return s;
 }
 
+// The encoding named by the XML declaration, if any. The declaration is ASCII
+// in every encoding that a single-byte or UTF-8 file can have.
+QString CodificacaoDeclarada(const QByteArray &dados) {
+  static const QRegularExpression declaracao(
+      QStringLiteral(R"(^(?:\x{EF}\x{BB}\x{BF})?\s*<\?xml\s[^?]*?encoding\s*=\s*(["'])([^"']*)\1)"));
+  const auto m = declaracao.match(QString::fromLatin1(dados.left(512)));
+  return m.hasMatch() ? m.captured(2) : QString();
+}
+
+bool Utf8Valido(const QByteArray &dados) {
+  QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  const QString texto = utf8(dados);
+  return !utf8.hasError();
+}
+
 }  // namespace
+
+QString TParametros::ForaDoConjunto(const QString &valor) {
+  QString fora;
+  for (QChar c : valor) {
+    if (c.unicode() > 0xFF && !fora.contains(c)) fora += c;
+  }
+  return fora;
+}
 
 TParametros::TParametros(QString a) : arquivo(std::move(a)) {}
 
@@ -50,6 +75,8 @@ void TParametros::DefineColunasPadrao() {
     colunas.append(c);
   }
   params.clear();
+  codificacao.clear();
+  oitoBits = false;
 }
 
 QByteArray TParametros::PacoteInicial() {
@@ -90,7 +117,12 @@ void TParametros::Le(const QByteArray &dados) {
   QXmlStreamAttributes lidosParams;
   bool temCampos = false;
 
-  QXmlStreamReader r(dados);
+  // A data packet of another program may hold 8-bit text without saying so.
+  const QString declarada = CodificacaoDeclarada(dados);
+  const bool semCodificacao = declarada.isEmpty() && !Utf8Valido(dados);
+  QXmlStreamReader r;
+  if (semCodificacao) r.addData(QString::fromLatin1(dados));
+  else r.addData(dados);
   if (!r.readNextStartElement() || r.name() != u"DATAPACKET") {
     throw invalido(r.hasError() ? r.errorString() : QStringLiteral("falta o elemento DATAPACKET"));
   }
@@ -118,6 +150,8 @@ void TParametros::Le(const QByteArray &dados) {
 
   colunas = lidas;
   params = lidosParams;
+  codificacao = declarada;
+  oitoBits = semCodificacao;
   linha = Linha(colunas.size());
   // Each ROW is a version of the one row: later versions override what they carry.
   for (const auto &atributos : linhas) {
@@ -139,8 +173,9 @@ void TParametros::Fecha() {
 
 QByteArray TParametros::Pacote() const {
   // The writer gives the elements and their escaping; the declaration of the
-  // data packet (standalone, no encoding, two spaces after it) is written here.
-  QByteArray corpo;
+  // data packet (standalone, two spaces after it) is written here, with the
+  // encoding only when the file read named one.
+  QString corpo;
   QXmlStreamWriter w(&corpo);
   w.writeStartElement(QStringLiteral("DATAPACKET"));
   w.writeAttribute(QStringLiteral("Version"), QStringLiteral("2.0"));
@@ -164,7 +199,16 @@ QByteArray TParametros::Pacote() const {
   }
   w.writeEndElement();
   w.writeEndElement();
-  return QByteArrayLiteral("<?xml version=\"1.0\" standalone=\"yes\"?>  ") + corpo;
+  const QString declaracao = codificacao.isEmpty()
+                                 ? QStringLiteral("<?xml version=\"1.0\" standalone=\"yes\"?>  ")
+                                 : QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\" standalone=\"yes\"?>  ").arg(codificacao);
+  const QString texto = declaracao + corpo;
+  if (!codificacao.isEmpty()) {
+    QStringEncoder declarada(codificacao.toLatin1().constData());
+    if (declarada.isValid()) return declarada(texto);  // what it cannot hold becomes "?"
+  }
+  if (oitoBits) return UmByte(texto).toLatin1();
+  return texto.toUtf8();
 }
 
 void TParametros::Grava() const {

@@ -51,6 +51,10 @@ class TParametros {
   // The bytes of the file written at creation.
   static QByteArray PacoteInicial();
 
+  // The characters of valor that the table's single-byte text cannot hold
+  // (stored as "?"), each once; empty when it holds them all.
+  static QString ForaDoConjunto(const QString &valor);
+
  private:
   struct Coluna {
     QString nome;
@@ -73,4 +77,9 @@ class TParametros {
   Linha linha;
   Linha edicao;
   QXmlStreamAttributes params;  // PARAMS attributes other than CHANGE_LOG
+  // How the file was read, so that it is written back the same way: the
+  // encoding its declaration names, or 8-bit text when it names none and is
+  // not valid UTF-8. Neither: UTF-8.
+  QString codificacao;
+  bool oitoBits = false;
 };

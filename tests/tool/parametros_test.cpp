@@ -231,6 +231,8 @@ class ParametrosTest : public QObject {
     QTest::newRow("outra raiz") << QByteArray("<?xml version=\"1.0\"?><config/>");
     QTest::newRow("sem FIELDS") << QByteArray("<DATAPACKET Version=\"2.0\"><ROWDATA/></DATAPACKET>");
     QTest::newRow("cortado") << kArquivoInicial.left(300);
+    QTest::newRow("codificacao desconhecida")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-nenhuma\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS/></METADATA></DATAPACKET>");
   }
 
   void ArquivoInvalido() {
@@ -245,6 +247,48 @@ class ParametrosTest : public QObject {
     }
     QVERIFY(!cds.Aberta());
     QCOMPARE(Le(arquivo), conteudo);
+  }
+
+  void Codificacao_data() {
+    QTest::addColumn<QByteArray>("declaracao");
+    QTest::addColumn<QByteArray>("usuario");   // the bytes of "usuário" in that encoding
+    QTest::addColumn<QByteArray>("acao");      // and of "ação"
+    const QByteArray sem = "<?xml version=\"1.0\" standalone=\"yes\"?>";
+    const auto com = [](const char *nome) {
+      return QByteArray("<?xml version=\"1.0\" encoding=\"") + nome + "\" standalone=\"yes\"?>";
+    };
+    QTest::newRow("8 bits sem declarar") << sem << QByteArray("usu\xe1rio") << QByteArray("a\xe7\xe3o");
+    QTest::newRow("utf-8 sem declarar") << sem << QByteArray("usu\xc3\xa1rio") << QByteArray("a\xc3\xa7\xc3\xa3o");
+    QTest::newRow("ISO-8859-1") << com("ISO-8859-1") << QByteArray("usu\xe1rio") << QByteArray("a\xe7\xe3o");
+    QTest::newRow("windows-1252") << com("windows-1252") << QByteArray("usu\xe1rio") << QByteArray("a\xe7\xe3o");
+    QTest::newRow("UTF-8") << com("UTF-8") << QByteArray("usu\xc3\xa1rio") << QByteArray("a\xc3\xa7\xc3\xa3o");
+  }
+
+  void Codificacao() {
+    // Read in the encoding the file names, or as 8-bit text when it names none
+    // and is not UTF-8; written back the same way.
+    QFETCH(QByteArray, declaracao);
+    QFETCH(QByteArray, usuario);
+    QFETCH(QByteArray, acao);
+    const auto pacote = [&](const QByteArray &linha) {
+      return declaracao + "  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                          "<FIELD attrname=\"usuario\" fieldtype=\"string\" WIDTH=\"64\"/>"
+                          "<FIELD attrname=\"SSID\" fieldtype=\"string\" WIDTH=\"32\"/></FIELDS>"
+                          "<PARAMS CHANGE_LOG=\"1 0 4\"/></METADATA><ROWDATA><ROW RowState=\"4\" " +
+             linha + "/></ROWDATA></DATAPACKET>";
+    };
+    Grava(arquivo, pacote("usuario=\"" + usuario + "\""));
+    TParametros cds(arquivo);
+    cds.Abre();
+    QCOMPARE(cds.Texto(QStringLiteral("usuario")), QStringLiteral("usuário"));
+    cds.Edita();
+    cds.DefineTexto(QStringLiteral("SSID"), QStringLiteral("ação"));
+    cds.Posta();
+    cds.Fecha();
+    QCOMPARE(Le(arquivo), pacote("usuario=\"" + usuario + "\" SSID=\"" + acao + "\""));
+    cds.Abre();
+    QCOMPARE(cds.Texto(QStringLiteral("usuario")), QStringLiteral("usuário"));
+    QCOMPARE(cds.Texto(QStringLiteral("SSID")), QStringLiteral("ação"));
   }
 
   void ArquivoAusenteAoAbrir() {
