@@ -49,8 +49,8 @@ QByteArray ArquivoConfRede(const QString &documento) {
   return texto.toUtf8() + "\r\n";
 }
 
-QString JuntaLinhas(const QByteArray &conteudo) {
+QByteArray JuntaLinhas(const QByteArray &conteudo) {
   QByteArray junto;
   for (const QByteArray &l : DivideLinhas(conteudo)) junto += l;
-  return QString::fromUtf8(junto);
+  return junto;
 }

@@ -16,6 +16,6 @@ QString geraxml(const TParametros &cds);
 // then the element, lines ending in CR LF, no byte-order mark.
 QByteArray ArquivoConfRede(const QString &documento);
 
-// The file read back as text, its lines joined without separators (the text
-// sent to the device).
-QString JuntaLinhas(const QByteArray &conteudo);
+// The file read back, its lines joined without separators: the bytes sent to
+// the device, in the encoding that the document declares.
+QByteArray JuntaLinhas(const QByteArray &conteudo);

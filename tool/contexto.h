@@ -98,7 +98,7 @@ class Contexto {
 
   // Steps 2 to 9 of the common road: busy indication, a fresh SessaoAtual,
   // the call with the session first and the arguments converted (QString to
-  // the library's code page, int as is), the reply copied into UltimaResposta,
+  // the library's code page, QByteArray and int as they are), the reply copied into UltimaResposta,
   // Edit1, the status bar and CamposResposta. When the library lacks the entry
   // point, says so and returns false without calling anything.
   template <typename Fn, typename... Args>
@@ -122,6 +122,8 @@ class Contexto {
   void TerminaChamada(const char *resposta);
 
   static QByteArray Converte(const QString &s) { return TextoParaDriver(s); }
+  // Bytes go as they are: a document that declares its own encoding.
+  static QByteArray Converte(const QByteArray &b) { return b; }
   static int Converte(int v) { return v; }
   static const char *Argumento(const QByteArray &b) { return b.constData(); }
   static int Argumento(int v) { return v; }

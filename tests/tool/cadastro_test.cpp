@@ -54,7 +54,11 @@ class CadastroTest : public QObject {
 
   void RedeDocumento_data();
   void RedeDocumento();
+  void RedeWifiGuardado_data();
   void RedeWifiGuardado();
+  void RedePPPoEGuardado();
+  void RedeDocumentoEmUtf8();
+  void RedeValorForaDoConjunto();
   void RedeProxyForaDaLista_data();
   void RedeProxyForaDaLista();
   void RedeChecagemERespostas_data();
@@ -476,21 +480,90 @@ void CadastroTest::RedeDocumento() {
   QCOMPARE(ctx().cds.Texto(QStringLiteral("proxy")), QString::number(proxy));
 }
 
+void CadastroTest::RedeWifiGuardado_data() {
+  QTest::addColumn<QString>("seg");
+  QTest::addColumn<int>("posicao");  // Cboseg after entering the page
+  QTest::addColumn<int>("escolha");  // the position chosen before sending
+  QTest::addColumn<QByteArray>("enviado");
+  QTest::newRow("NONE") << "NONE" << 0 << 0 << QByteArray("<seg>NONE</seg>");
+  QTest::newRow("WEP") << "WEP" << 1 << 1 << QByteArray("<seg>WEP</seg><codigo>chave</codigo>");
+  QTest::newRow("WPA-PERS para WPA PROF") << "WPA-PERS" << 2 << 3 << QByteArray("<seg>WPA PROF</seg><codigo>chave</codigo>");
+  QTest::newRow("WPA PROF para WPA-PERS") << "WPA PROF" << 3 << 2 << QByteArray("<seg>WPA-PERS</seg><codigo>chave</codigo>");
+}
+
 void CadastroTest::RedeWifiGuardado() {
+  QFETCH(QString, seg);
+  QFETCH(int, posicao);
+  QFETCH(int, escolha);
+  QFETCH(QByteArray, enviado);
   Guarda(QStringLiteral("tipoInter"), QStringLiteral("WIFI"));
   Guarda(QStringLiteral("SSID"), QStringLiteral("loja"));
-  Guarda(QStringLiteral("seg"), QStringLiteral("WEP"));
+  Guarda(QStringLiteral("seg"), seg);
   Guarda(QStringLiteral("codigo"), QStringLiteral("chave"));
   b->Menu("BtnConfRede");
   QCOMPARE(W<QComboBox>("CbotipoInter")->currentIndex(), -1);
-  QVERIFY(W<QLineEdit>("Edtcod")->isEnabled());
+  QCOMPARE(W<QComboBox>("Cboseg")->currentIndex(), posicao);
+  QCOMPARE(W<QLineEdit>("Edtcod")->isEnabled(), posicao != 0);
+  W<QComboBox>("Cboseg")->setCurrentIndex(escolha);
   W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
   fake.Resposta("1|12000|ok|||");
   b->Clica("BitBtn4");
   QCOMPARE(fake.Chamadas().value(0), "ConfigurarInterfaceDeRede|" + S() + "|12345678|<?xml version=\"1.0\" encoding=\"utf-8\"?><config>"
-                                     "<tipoInter>WIFI</tipoInter><SSID>loja</SSID><seg>WEP</seg><codigo>chave</codigo>"
+                                     "<tipoInter>WIFI</tipoInter><SSID>loja</SSID>" + enviado +
                                      "<tipoLan>DHCP</tipoLan><proxy>0</proxy></config>");
   QCOMPARE(ctx().cds.Texto(QStringLiteral("tipoInter")), QStringLiteral("WIFI"));
+}
+
+void CadastroTest::RedePPPoEGuardado() {
+  // A PPPoE table from an earlier file, and a Tipo de Rede box without a position:
+  // the column keeps PPPoE and the hidden user and password are sent.
+  Guarda(QStringLiteral("tipoLan"), QStringLiteral("PPPoE"));
+  Guarda(QStringLiteral("usuario"), QStringLiteral("loja"));
+  Guarda(QStringLiteral("senha"), QStringLiteral("s3"));
+  Guarda(QStringLiteral("lanIP"), QStringLiteral("10.0.0.2"));
+  b->Menu("BtnConfRede");
+  QCOMPARE(W<QLineEdit>("Edtusuario")->text(), QStringLiteral("loja"));
+  W<QComboBox>("CbotipoLan")->setCurrentIndex(-1);
+  W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  fake.Resposta("1|12000|ok|||");
+  b->Clica("BitBtn4");
+  QCOMPARE(fake.Chamadas().value(0), "ConfigurarInterfaceDeRede|" + S() + "|12345678|<?xml version=\"1.0\" encoding=\"utf-8\"?><config>"
+                                     "<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>loja</usuario><senha>s3</senha>"
+                                     "<proxy>0</proxy></config>");
+  QCOMPARE(ctx().cds.Texto(QStringLiteral("tipoLan")), QStringLiteral("PPPoE"));
+}
+
+void CadastroTest::RedeDocumentoEmUtf8() {
+  // The document says utf-8: the device gets the same bytes as the file.
+  b->Menu("BtnConfRede");
+  W<QComboBox>("cboProxy")->setCurrentIndex(1);
+  W<QLineEdit>("Edtproxy_ip")->setText(QStringLiteral("10.0.0.9"));
+  W<QLineEdit>("Edtproxy_porta")->setText(QStringLiteral("3128"));
+  W<QLineEdit>("Edtproxy_user")->setText(QStringLiteral("usuário"));
+  W<QLineEdit>("Edtproxy_senha")->setText(QStringLiteral("çé"));
+  W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  fake.Resposta("1|12000|ok|||");
+  b->Clica("BitBtn4");
+  const QByteArray proxy = "<proxy>1</proxy><proxy_ip>10.0.0.9</proxy_ip><proxy_porta>3128</proxy_porta>"
+                           "<proxy_user>usu\xc3\xa1rio</proxy_user><proxy_senha>\xc3\xa7\xc3\xa9</proxy_senha></config>";
+  QVERIFY2(fake.Chamadas().value(0).endsWith("<tipoLan>DHCP</tipoLan>" + proxy), fake.Chamadas().value(0).constData());
+  QVERIFY(LeArquivo(b->Arquivo(QStringLiteral("ConfRede.xml"))).endsWith(proxy + "\r\n"));
+}
+
+void CadastroTest::RedeValorForaDoConjunto() {
+  // A character that the parameter table cannot keep is said, not turned into "?".
+  b->Menu("BtnConfRede");
+  W<QComboBox>("cboProxy")->setCurrentIndex(1);
+  W<QComboBox>("cboProxy")->activated(1);
+  W<QLineEdit>("Edtproxy_user")->setText(QStringLiteral("usuário€"));
+  W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  b->Clica("BitBtn4");
+  QCOMPARE(Textos(), QStringList{QStringLiteral(
+                         "O campo \"Usuário do Proxy\" tem caracteres que não podem ser guardados nem enviados ao SAT: €")});
+  QCOMPARE(fake.Chamadas().size(), 0);
+  QVERIFY(!ctx().cds.TemValor(QStringLiteral("proxy_user")));
+  QVERIFY(!QFile::exists(b->Arquivo(QStringLiteral("ConfRede.xml"))));
+  QCOMPARE(W<QLineEdit>("Edtproxy_user")->text(), QStringLiteral("usuário€"));  // nothing typed is lost
 }
 
 void CadastroTest::RedeProxyForaDaLista_data() {

@@ -223,6 +223,23 @@ void TabConfRede::Grava() {
   cds.Posta();
 }
 
+bool TabConfRede::ValoresCabem() {
+  for (QLineEdit *campo : {EdtSSID, Edtcod, EdtlanIP, EdtlanMask, EdtlanGW, EdtlanDNS1, EdtlanDNS2, Edtusuario, Edtsenha,
+                           Edtproxy_ip, Edtproxy_porta, Edtproxy_user, Edtproxy_senha}) {
+    const QString fora = TParametros::ForaDoConjunto(campo->text());
+    if (fora.isEmpty()) continue;
+    QString nome = campo->objectName();
+    for (const QLabel *r : findChildren<QLabel *>()) {
+      if (r->buddy() == campo) nome = r->text().remove(u':');
+    }
+    ctx.Mensagem(QStringLiteral("O campo \"%1\" tem caracteres que não podem ser guardados nem enviados ao SAT: %2")
+                     .arg(nome, fora));
+    if (campo->isVisible() && campo->isEnabled()) campo->setFocus();
+    return false;
+  }
+  return true;
+}
+
 void TabConfRede::Enviar() {
   if (!CodigoValido(LblEdtCodRede->text())) {
     ctx.Mensagem(MensagemCodigoCurto());
@@ -235,6 +252,8 @@ void TabConfRede::Enviar() {
     cboProxy->setFocus();
     return;
   }
+  // Stored as "?", such a value would reach the device changed without a word.
+  if (!ValoresCabem()) return;
   const QString arquivo = ctx.ArquivoPrograma(QStringLiteral("ConfRede.xml"));
   QString documento;
   try {
@@ -262,7 +281,7 @@ void TabConfRede::Enviar() {
     ctx.Mensagem(QStringLiteral("Erro ao tentar acessar o arquivo ConfRede.xml!"));
     return;
   }
-  const QString enviado = JuntaLinhas(f.readAll());
+  const QByteArray enviado = JuntaLinhas(f.readAll());
   f.close();
   if (!ctx.ChamaDriver(ctx.driver.ConfigurarInterfaceDeRede, LblEdtCodRede->text(), enviado)) return;
   // The reply goes to the status bar after the SEFAZ window.

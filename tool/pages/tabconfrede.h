@@ -46,4 +46,7 @@ class TabConfRede : public Pagina {
   void ReageTipoLan();
   void ReageProxy();
   void Grava();
+  // False, with a message naming the field, when a value holds characters
+  // that the parameter table cannot keep.
+  bool ValoresCabem();
 };
