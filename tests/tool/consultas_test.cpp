@@ -58,6 +58,7 @@ class ConsultasTest : public QObject {
   void FimAFimProducaoChecagens();
   void FimAFimAtivacaoChecagens();
   void FimAFimSucesso();
+  void FimAFimRecarregaGuardados();
   void FimAFimFalhaApagaCFe_data();
   void FimAFimFalhaApagaCFe();
   void FimAFimJanelaFechada();
@@ -210,16 +211,23 @@ void ConsultasTest::ConsultaSessaoChecagens() {
 
 void ConsultasTest::ConsultaSessaoVenda_data() {
   QTest::addColumn<QByteArray>("base64");
-  QTest::newRow("uma linha") << kCFe.toBase64();
+  QTest::addColumn<QByteArray>("mensagemSefaz");
+  QTest::newRow("uma linha") << kCFe.toBase64() << QByteArray();
   // Devices in the field break the field with CR LF.
-  QTest::newRow("com CR LF") << Base64ComQuebras(kCFe + QByteArray(200, 'x'));
+  QTest::newRow("com CR LF") << Base64ComQuebras(kCFe + QByteArray(200, 'x')) << QByteArray();
+  // The CFe starts after the SEFAZ message: a message (even one of Base64
+  // characters only) is not taken into it.
+  QTest::newRow("mensagem SEFAZ") << kCFe.toBase64() << QByteArray("Lote recebido com sucesso");
+  QTest::newRow("mensagem SEFAZ de Base64") << kCFe.toBase64() << QByteArray("Rejeicao");
 }
 
 void ConsultasTest::ConsultaSessaoVenda() {
   QFETCH(QByteArray, base64);
+  QFETCH(QByteArray, mensagemSefaz);
   const QByteArray cfe = QByteArray::fromBase64(QByteArray(base64).replace("\r\n", ""));
+  QVERIFY(cfe.startsWith(kCFe));
   GravaArquivo(b->Arquivo(QStringLiteral("CFe.xml")), "antigo");
-  const QByteArray resposta = VendaArmazenada("004321", base64);
+  const QByteArray resposta = VendaArmazenada("004321", base64, mensagemSefaz);
   ConsultaSessao(QStringLiteral(" 4321"), resposta);
   QCOMPARE(fake.Chamadas(), QList<QByteArray>{"ConsultarNumeroSessao|" + QByteArray::number(b->Sessao().toInt()) + "|12345678|4321"});
   QCOMPARE(b->f->Filho<QLineEdit>("Edit1")->text(), b->Sessao());
@@ -409,14 +417,55 @@ void ConsultasTest::FimAFimSucesso() {
   QCOMPARE(mostrado, QStringLiteral("11222333000181"));
   QCOMPARE(b->f->dialogos.Textos(), QStringList{QStringLiteral("09000: Emitido com sucesso")});
   QCOMPARE(b->f->dialogos.Janelas(), (QStringList{QStringLiteral("TFValida"), QStringLiteral("TFFimAFim"), QStringLiteral("TFMSefaz")}));
-  const QString formatado = FormatXMLString(QString::fromUtf8(kCFe) + QStringLiteral("\r\n"));
-  QCOMPARE(MemoCFe()->toPlainText(), Separador() + u'\n' + QString(formatado).remove(u'\r').chopped(1) + u'\n' + Separador());
-  QVERIFY(MemoCFe()->toPlainText().contains(QStringLiteral("\n    <emit>")));
+  QCOMPARE(MemoCFe()->toPlainText(), Separador() + QStringLiteral("\n"
+                                                                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                                                  "<CFe>\n"
+                                                                  "  <infCFe Id=\"CFe1\">\n"
+                                                                  "    <ide>\n"
+                                                                  "      <cUF>35</cUF>\n"
+                                                                  "    </ide>\n"
+                                                                  "    <emit>\n"
+                                                                  "      <xNome>JOÃO</xNome>\n"
+                                                                  "    </emit>\n"
+                                                                  "  </infCFe>\n"
+                                                                  "</CFe>\n") +
+                                         Separador());
   // The unformatted CFe in the 8-bit code page, lines ending in CR LF.
   QCOMPARE(LeArquivo(b->Arquivo(QStringLiteral("CFe.xml"))), QString::fromUtf8(kCFe).toLatin1() + "\r\n");
   QVERIFY(b->f->Filho<QPushButton>("BtnNaveg")->isEnabled());
   b->Clica("BtnNaveg");
   QCOMPARE(b->f->dialogos.registros.last().texto, b->Arquivo(QStringLiteral("CFe.xml")));
+}
+
+void ConsultasTest::FimAFimRecarregaGuardados() {
+  // Each showing of TFFimAFim reloads the stored CNPJs and signature over what
+  // the window held; the IE is not stored and keeps what was typed.
+  auto *janela = b->f->janela->findChild<TFFimAFim *>();
+  janela->EdtCNPJSw->setText(QStringLiteral("99999999999999"));
+  janela->EdtAssinatura->setText(QStringLiteral("antiga"));
+  janela->EdtIEContrib->setText(QStringLiteral("123456789012"));
+  Contexto &ctx = b->f->ctx();
+  ctx.cds.Abre();
+  ctx.cds.Edita();
+  ctx.cds.DefineTexto(QStringLiteral("CNPJContribuinte"), QStringLiteral("11222333000181"));
+  ctx.cds.DefineTexto(QStringLiteral("CNPJSH"), QStringLiteral("22333444000181"));
+  ctx.cds.DefineTexto(QStringLiteral("assinatura"), QStringLiteral("SIGNAC"));
+  ctx.cds.Posta();
+  b->Menu("BtnTestefimafim");
+  b->Valida(QStringLiteral("12345678"));
+  QStringList mostrado;
+  b->f->dialogos.roteiroModal << [&](QDialog &d) {
+    auto *j = static_cast<TFFimAFim *>(&d);
+    mostrado << ValorCNPJ(j->EdtCNPJContrib2) << ValorCNPJ(j->EdtCNPJSw) << j->EdtAssinatura->text() << j->EdtIEContrib->text();
+    j->BtnOk->click();
+  };
+  fake.Resposta("000001|09001|recusado|||");
+  b->Clica("BtnTesteProducao");
+  QCOMPARE(mostrado, (QStringList{QStringLiteral("11222333000181"), QStringLiteral("22333444000181"), QStringLiteral("SIGNAC"),
+                                  QStringLiteral("123.456.789.012")}));
+  const QByteArray chamada = fake.Chamadas().value(0);
+  QVERIFY2(chamada.contains("<ide><CNPJ>22333444000181</CNPJ><signAC>SIGNAC</signAC>"), chamada.constData());
+  QVERIFY(chamada.contains("<emit><CNPJ>11222333000181</CNPJ><IE>123456789012</IE>"));
 }
 
 void ConsultasTest::FimAFimFalhaApagaCFe_data() {
