@@ -5,6 +5,18 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QStyle>
+#include <QTextDocument>
+
+namespace {
+
+// A tooltip is read as rich text when it looks like markup; a reply that does
+// is escaped, so that it shows as received.
+QString DicaTextual(const QString &texto) {
+  if (!Qt::mightBeRichText(texto)) return texto;
+  return QStringLiteral("<p style=\"white-space:pre-wrap\">") + texto.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+}  // namespace
 
 TPainelStatus::TPainelStatus(QWidget *pai) : QLabel(pai) {
   copiar = new QAction(QStringLiteral("Copiar resposta"), this);
@@ -18,7 +30,7 @@ TPainelStatus::TPainelStatus(QWidget *pai) : QLabel(pai) {
 void TPainelStatus::Mostra(const QString &texto, const QString &todo) {
   inteiro = todo;
   setText(texto);
-  setToolTip(todo);
+  setToolTip(DicaTextual(todo));
   copiar->setEnabled(!todo.isEmpty());
 }
 

@@ -600,6 +600,11 @@ void JanelaTest::TextosSemFormatacao() {
   auto *painel = f->janela->findChild<QLabel *>(QStringLiteral("StatusPanel"));
   QCOMPARE(painel->textFormat(), Qt::PlainText);
   QCOMPARE(painel->text(), QString::fromLatin1(resposta));
+  // The tooltip, read the way a tooltip is (rich text when it looks like markup), gives the reply too.
+  QTextDocument dica;
+  if (Qt::mightBeRichText(painel->toolTip())) dica.setHtml(painel->toolTip());
+  else dica.setPlainText(painel->toolTip());
+  QCOMPARE(dica.toPlainText(), QString::fromLatin1(resposta));
   QCOMPARE(f->dialogos.Textos(), QStringList{QStringLiteral("08097: <b>Bloqueado</b> &lt;SEFAZ&gt;")});
   for (bool comCancelar : {false, true}) {
     const auto caixa = DialogosQt::Caixa(f->janela.get(), QString(), f->dialogos.Textos().first(), Dialogos::Icone::Nenhum,
