@@ -59,6 +59,7 @@ class CadastroTest : public QObject {
   void RedePPPoEGuardado();
   void RedeDocumentoEmUtf8();
   void RedeValorForaDoConjunto();
+  void RedeParametrosEmOitoBits();
   void RedeProxyForaDaLista_data();
   void RedeProxyForaDaLista();
   void RedeChecagemERespostas_data();
@@ -564,6 +565,26 @@ void CadastroTest::RedeValorForaDoConjunto() {
   QVERIFY(!ctx().cds.TemValor(QStringLiteral("proxy_user")));
   QVERIFY(!QFile::exists(b->Arquivo(QStringLiteral("ConfRede.xml"))));
   QCOMPARE(W<QLineEdit>("Edtproxy_user")->text(), QStringLiteral("usuário€"));  // nothing typed is lost
+}
+
+void CadastroTest::RedeParametrosEmOitoBits() {
+  // A Parametros.xml of 8-bit text, as another program writing the data packet
+  // makes it: read, sent in the document's UTF-8, and written back in 8 bits.
+  const QString parametros = QDir(b->f->trabalho.path()).filePath(QStringLiteral("Parametros.xml"));
+  QByteArray pacote = TParametros::PacoteInicial();
+  pacote.replace("proxy=\"0\"", "proxy=\"1\" proxy_user=\"usu\xe1rio\"");
+  GravaArquivo(parametros, pacote);
+  b->Menu("BtnConfRede");
+  QCOMPARE(Textos(), QStringList{});
+  QCOMPARE(W<QLineEdit>("Edtproxy_user")->text(), QStringLiteral("usuário"));
+  W<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  fake.Resposta("1|12000|ok|||");
+  b->Clica("BitBtn4");
+  QVERIFY(fake.Chamadas().value(0).contains("<proxy_user>usu\xc3\xa1rio</proxy_user>"));
+  b->f->Reinicia();
+  const QByteArray escrito = LeArquivo(parametros);
+  QVERIFY2(escrito.contains("proxy_user=\"usu\xe1rio\""), escrito.constData());
+  QVERIFY(escrito.startsWith("<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET"));
 }
 
 void CadastroTest::RedeProxyForaDaLista_data() {
