@@ -88,9 +88,12 @@ std::string ArquivoIni::Le(std::string_view secao, std::string_view chave) const
   return "";
 }
 
-std::string CaminhoIni() {
+std::string CaminhoIni(const std::string &iniDoSistema) {
   std::string caminho = platform::EnvText("CFEDRIVER_INI");
-  return caminho.empty() ? platform::ExecutableDir() + "/sat.ini" : caminho;
+  if (caminho.empty()) caminho = platform::ExecutableDir() + "/sat.ini";
+  // An installed program's folder (/usr/bin) holds no settings: the system-wide file is the last resort.
+  if (!platform::FileExists(caminho) && platform::FileExists(iniDoSistema)) return iniDoSistema;
+  return caminho;
 }
 
 // ---- readings of values ----------------------------------------------------------

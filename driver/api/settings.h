@@ -35,8 +35,10 @@ class ArquivoIni {
   std::vector<Entrada> entradas_;
 };
 
-// Path of the settings file: CFEDRIVER_INI, or sat.ini next to the calling program.
-std::string CaminhoIni();
+// Path of the settings file: CFEDRIVER_INI, or sat.ini next to the calling program; when that
+// file does not exist, iniDoSistema if it exists.
+inline constexpr const char *kIniDoSistema = "/etc/cfedriver/sat.ini";
+std::string CaminhoIni(const std::string &iniDoSistema = kIniDoSistema);
 
 // Integer reading of a setting text: leading blanks, an optional sign, then
 // decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or

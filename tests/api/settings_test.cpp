@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <fstream>
+
 #include "api/settings.h"
 #include "api/startup.h"
 #include "api/state.h"
@@ -206,7 +208,33 @@ TEST_F(PartidaTest, NoSettingsFileMeansBuiltInValuesAndASearch) {
 
 TEST_F(PartidaTest, DefaultPathIsSatIniNextToTheProgram) {
   unsetenv("CFEDRIVER_INI");
+  if (cfe::platform::FileExists(cfe::kIniDoSistema)) GTEST_SKIP() << "this machine has " << cfe::kIniDoSistema;
   EXPECT_EQ(cfe::CaminhoIni(), cfe::platform::ExecutableDir() + "/sat.ini");
+}
+
+// The system-wide file is read only when the caller's own is missing.
+TEST_F(PartidaTest, SystemIniIsTheLastResort) {
+  EXPECT_STREQ(cfe::kIniDoSistema, "/etc/cfedriver/sat.ini");
+  const std::string proprio = (pasta / "proprio.ini").string();
+  const std::string sistema = (pasta / "sistema.ini").string();
+  const std::string ausente = (pasta / "ausente.ini").string();
+  std::ofstream(proprio) << "[DEFAULT]\n";
+  std::ofstream(sistema) << "[DEFAULT]\n";
+  struct Caso {
+    const char *ini;  // CFEDRIVER_INI, nullptr: unset
+    std::string doSistema, esperado;
+  } casos[] = {
+      {proprio.c_str(), sistema, proprio},
+      {ausente.c_str(), sistema, sistema},
+      {ausente.c_str(), ausente, ausente},
+      {nullptr, sistema, sistema},  // no sat.ini beside the test program
+      {nullptr, ausente, cfe::platform::ExecutableDir() + "/sat.ini"},
+  };
+  for (const auto &c : casos) {
+    if (c.ini) setenv("CFEDRIVER_INI", c.ini, 1);
+    else unsetenv("CFEDRIVER_INI");
+    EXPECT_EQ(cfe::CaminhoIni(c.doSistema), c.esperado) << (c.ini ? c.ini : "unset");
+  }
 }
 
 }  // namespace
