@@ -1,11 +1,13 @@
-// cfecli FUNCTION ARGS...: loads libcfedriver.so from the folder of this program, calls one of
-// the library's seventeen functions and prints its reply.
+// cfecli FUNCTION ARGS...: loads libcfedriver.so from the folder of this program (or, installed,
+// libcfedriver.so.3 from the system's library path), calls one of the library's seventeen
+// functions and prints its reply.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -50,9 +52,11 @@ void PrintHelp() {
   std::printf(
       "Usage: cfecli FUNCTION ARGS...\n"
       "\n"
-      "Calls one function of the SAT driver library libcfedriver.so, which it loads from its own\n"
-      "folder, and prints the reply followed by a line feed. The library reads its settings from\n"
-      "the file named by CFEDRIVER_INI (default: sat.ini beside this program).\n"
+      "Calls one function of the SAT driver library and prints the reply followed by a line feed.\n"
+      "The library is libcfedriver.so in this program's folder, else " CFE_SONAME " on the\n"
+      "system's library path. It reads its settings from the file named by CFEDRIVER_INI, else\n"
+      "sat.ini beside this program, else /etc/cfedriver/sat.ini; without one it searches for the\n"
+      "device (USB 0525:a4a7) itself.\n"
       "Example: cfecli ConsultarStatusOperacional 2 12345678\n"
       "\n"
       "Exit status: 0 when the function was called, 1 when the library cannot be loaded, 2 for a\n"
@@ -74,6 +78,8 @@ bool ReadInt(const char *text, int &value) {
   return *text != '\0' && ec == std::errc() && ptr == end;
 }
 
+bool Exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
 std::string OwnFolder() {
   std::vector<char> buf(PATH_MAX + 1);
   ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
@@ -81,6 +87,52 @@ std::string OwnFolder() {
   std::string path(buf.data(), static_cast<size_t>(n));
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// libcfedriver.so beside this program first (a build folder, or a copy the integrator put
+// there), else the installed library by its SONAME. Says where it looked when neither loads.
+void *LoadLibrary(std::string &name) {
+  name = OwnFolder() + "/libcfedriver.so";
+  if (Exists(name)) {
+    void *handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) std::fprintf(stderr, "cfecli: cannot load %s: %s\n", name.c_str(), dlerror());
+    return handle;
+  }
+  const std::string beside = name;
+  name = CFE_SONAME;
+  void *handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    std::fprintf(stderr,
+                 "cfecli: libcfedriver.so not found: looked for %s, then for %s on the system's library path "
+                 "(LD_LIBRARY_PATH, /etc/ld.so.cache, /lib, /usr/lib): %s\n",
+                 beside.c_str(), CFE_SONAME, dlerror());
+  }
+  return handle;
+}
+
+// The settings files the library would read, in its order; empty when none exists.
+std::string SettingsFile(std::string &looked) {
+  const char *env = std::getenv("CFEDRIVER_INI");
+  const std::string first = env && *env ? env : OwnFolder() + "/sat.ini";
+  const std::string system = "/etc/cfedriver/sat.ini";
+  looked = first + " and " + system;
+  if (Exists(first)) return first;
+  return Exists(system) ? system : "";
+}
+
+// The busy reply also stands for "no device at all": say so when nothing tells the library where
+// the device is and none is attached, which is what a first try without satemu looks like.
+void ExplainBusy(void *handle, const std::string &reply) {
+  if (reply.find("|08098|") == std::string::npos) return;
+  std::string looked;
+  if (!SettingsFile(looked).empty()) return;
+  auto setDriver = reinterpret_cast<decltype(&SetDriver)>(dlsym(handle, "SetDriver"));
+  const char *ports = setDriver ? setDriver("DISCOVER", "") : nullptr;
+  if (!ports || std::strcmp(ports, "NULL") != 0) return;
+  std::fprintf(stderr,
+               "cfecli: no settings file (looked for %s) and no SAT device attached (USB 0525:a4a7).\n"
+               "cfecli: start the emulator with: satemu --ini /tmp/sat/sat.ini & export CFEDRIVER_INI=/tmp/sat/sat.ini\n",
+               looked.c_str());
 }
 
 // The call itself, by the function's argument kinds; types come from the library's header.
@@ -134,12 +186,9 @@ int main(int argc, char **argv) {
     numbers.push_back(value);
   }
 
-  const std::string library = OwnFolder() + "/libcfedriver.so";
-  void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    std::fprintf(stderr, "cfecli: cannot load %s: %s\n", library.c_str(), dlerror());
-    return 1;
-  }
+  std::string library;
+  void *handle = LoadLibrary(library);
+  if (!handle) return 1;
   void *symbol = dlsym(handle, function->name);
   if (!symbol) {
     std::fprintf(stderr, "cfecli: %s has no function %s\n", library.c_str(), function->name);
@@ -151,6 +200,7 @@ int main(int argc, char **argv) {
   std::fwrite(copy.data(), 1, copy.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
+  ExplainBusy(handle, copy);
   dlclose(handle);
   return 0;
 }

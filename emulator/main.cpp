@@ -1,9 +1,12 @@
 // satemu: a SAT device on a pseudo-terminal, for trying the driver and the tool without hardware.
 #include <signal.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 #include <string>
 
 #include "sat_emulator.h"
@@ -17,13 +20,30 @@ const char kHelp[] =
     "receives SIGINT or SIGTERM. The first line on standard output is the slave path, the port\n"
     "to give the driver.\n"
     "\n"
-    "  --ini PATH        write a sat.ini at PATH whose SERIAL names the slave path\n"
-    "  --debug           with --ini: put DEBUG=true in it (the driver writes its debug log)\n"
+    "  --ini PATH        write a sat.ini at PATH whose SERIAL names the slave path (the folder is\n"
+    "                    created when missing)\n"
+    "  --debug           with --ini: put DEBUG=true in it, so that every program using that\n"
+    "                    sat.ini writes the driver's debug log\n"
     "  --code CODE       activation code of the device (default 12345678)\n"
     "  --not-activated   start as a device that has not been activated yet\n"
     "  --blocked         start blocked by the taxpayer\n"
     "  --verbose         print every request and reply on standard error\n"
     "  --help            show this text\n";
+
+// Writes the sat.ini, creating its folder first (a fresh /tmp has no /tmp/sat). Empty on success,
+// else what went wrong with the system's reason.
+std::string WriteIni(const satemu::SatEmulator &emulator, const std::string &path, bool debug) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return "cannot create the folder " + folder.string() + ": " + ec.message();
+  }
+  errno = 0;
+  if (emulator.WriteIni(path, debug ? "DEBUG=true\n" : "")) return "";
+  const int err = errno;
+  return "cannot write " + path + ": " + (err ? std::strerror(err) : "unknown error");
+}
 
 int Usage(const std::string &problem) {
   std::cerr << "satemu: " << problem << "\n\n" << kHelp;
@@ -80,9 +100,12 @@ int main(int argc, char **argv) {
     std::cerr << "satemu: cannot open a pseudo-terminal: " << std::strerror(errno) << "\n";
     return 1;
   }
-  if (!ini.empty() && !emulator.WriteIni(ini, debug ? "DEBUG=true\n" : "")) {
-    std::cerr << "satemu: cannot write " << ini << "\n";
-    return 1;
+  if (!ini.empty()) {
+    const std::string problem = WriteIni(emulator, ini, debug);
+    if (!problem.empty()) {
+      std::cerr << "satemu: " << problem << "\n";
+      return 1;
+    }
   }
   std::cout << emulator.SlavePath() << std::endl;
 

@@ -1,4 +1,5 @@
 // The programs satemu and cfecli, run as a user runs them.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -109,6 +111,42 @@ TEST(Satemu, PrintsTheSlaveWritesTheIniAndStopsOnSigterm) {
   std::remove(ini.c_str());
 }
 
+// The README starts with satemu --ini /tmp/sat/sat.ini, on a machine without /tmp/sat.
+TEST(Satemu, CreatesTheIniFolderOrSaysWhyItCannotWrite) {
+  const std::string base = ::testing::TempDir() + "/satemu_ini_folders";
+  std::filesystem::remove_all(base);
+  std::filesystem::create_directories(base + "/a-folder");
+  std::ofstream(base + "/a-file") << "x";
+
+  const std::string ini = base + "/new/deeper/sat.ini";
+  Child child = Spawn({SATEMU_PATH, "--ini", ini});
+  ASSERT_GT(child.pid, 0);
+  const std::string slave = ReadLine(child.out, 5000);
+  EXPECT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave;
+  std::ifstream in(ini);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "[DEFAULT]\nSERIAL=" + slave + "\n");
+  kill(child.pid, SIGTERM);
+  waitpid(child.pid, nullptr, 0);
+  close(child.out);
+  close(child.err);
+
+  const struct {
+    std::string ini, err;
+  } failures[] = {
+      {base + "/a-file/sat.ini", "satemu: cannot create the folder " + base + "/a-file: Not a directory\n"},
+      {base + "/a-folder", "satemu: cannot write " + base + "/a-folder: Is a directory\n"},
+  };
+  for (const auto &f : failures) {
+    const Result r = RunProgram({SATEMU_PATH, "--ini", f.ini});
+    EXPECT_EQ(r.status, 1) << f.ini;
+    EXPECT_EQ(r.err, f.err);
+    EXPECT_EQ(r.out, "");
+  }
+  std::filesystem::remove_all(base);
+}
+
 TEST(Satemu, HelpAndWrongArguments) {
   const Result help = RunProgram({SATEMU_PATH, "--help"});
   EXPECT_EQ(help.status, 0);
@@ -168,6 +206,59 @@ TEST(Cfecli, CallsTheLibraryAgainstTheEmulator) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0], "|05|000007|\x03");
   std::remove(ini.c_str());
+}
+
+// Without a settings file and without a device the library answers busy: cfecli says why.
+TEST(Cfecli, SaysWhenNoSettingsFileAndNoDeviceWereFound) {
+  if (access("/etc/cfedriver/sat.ini", F_OK) == 0) GTEST_SKIP() << "this machine has /etc/cfedriver/sat.ini";
+  const std::string empty = ::testing::TempDir() + "/cfecli_no_device";
+  std::filesystem::create_directories(empty + "/class/tty");
+  const std::string missing = empty + "/missing-sat.ini";
+  const std::vector<std::string> env = {"CFEDRIVER_INI=" + missing, "CFEDRIVER_SYSFS=" + empty,
+                                        "CFEDRIVER_LOG=" + empty + "/cfecli.log"};
+  const Result r = RunProgram({CFECLI_PATH, "ConsultarSAT", "3"}, env);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "000003|08098|SAT em processamento. Tente novamente.||\n");
+  EXPECT_NE(r.err.find("cfecli: no settings file (looked for " + missing + " and /etc/cfedriver/sat.ini) and no SAT device "
+                       "attached (USB 0525:a4a7)."),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("satemu --ini"), std::string::npos) << r.err;
+
+  // With a settings file the busy reply is the device's business: nothing added.
+  std::ofstream(missing) << "[DEFAULT]\nSERIAL=" << empty << "/no-such-port\n";
+  const Result withIni = RunProgram({CFECLI_PATH, "ConsultarSAT", "4"}, env);
+  EXPECT_EQ(withIni.out, "000004|08098|SAT em processamento. Tente novamente.||\n");
+  EXPECT_EQ(withIni.err, "");
+  std::filesystem::remove_all(empty);
+}
+
+// Installed in /usr/bin, cfecli has no library beside it and loads the library by its SONAME;
+// when that fails too it says where it looked.
+TEST(Cfecli, LoadsTheLibraryBySonameWhenNoneIsBesideIt) {
+  if (void *installed = dlopen("libcfedriver.so.3", RTLD_NOW | RTLD_LOCAL)) {
+    dlclose(installed);
+    GTEST_SKIP() << "libcfedriver.so.3 is installed on this machine";
+  }
+  const std::string folder = (std::filesystem::path(::testing::TempDir()) / "cfecli_alone").string();
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(CFECLI_PATH, folder + "/cfecli");
+  const std::string cli = folder + "/cfecli";
+
+  const Result notFound = RunProgram({cli, "SetDriver", "VERSAO", ""}, {"LD_LIBRARY_PATH=" + folder});
+  EXPECT_EQ(notFound.status, 1);
+  EXPECT_EQ(notFound.out, "");
+  EXPECT_NE(notFound.err.find("cfecli: libcfedriver.so not found: looked for " + folder + "/libcfedriver.so, then for "
+                              "libcfedriver.so.3 on the system's library path"),
+            std::string::npos)
+      << notFound.err;
+
+  const std::string libraryFolder = std::filesystem::path(CFEDRIVER_PATH).parent_path().string();
+  const Result found = RunProgram({cli, "SetDriver", "VERSAO", ""}, {"LD_LIBRARY_PATH=" + libraryFolder});
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.out, "3.0.0.4\n");
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
