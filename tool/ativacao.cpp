@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +52,13 @@ const BotaoMenu kMenu[] = {
     {"BitSuperLog", "SuperLog", "TabLog"},
     {"BtnSair", "Sair", nullptr},
 };
+
+// "not found", with the places looked at.
+QString BibliotecaAusente(const QString &nome, const QString &aoLado, const QString &soname) {
+  QString onde = QStringLiteral("Procurada em ") + QDir::toNativeSeparators(aoLado);
+  if (!soname.isEmpty()) onde += QStringLiteral(" e, como %1, nas pastas de bibliotecas do sistema").arg(soname);
+  return QStringLiteral("Erro: %1 não foi encontrada.\n").arg(nome) + onde + QStringLiteral(".");
+}
 
 }  // namespace
 
@@ -152,11 +160,15 @@ void TFAtivacao::Inicia() {
   // The state list of the activation page and the password fields of the
   // network page are prepared by those pages themselves.
 
+  // The library beside the program first; installed, the system's by its SONAME.
   const QString nome = TDriverSAT::NomeBiblioteca();
-  if (!QFile::exists(ctx->ArquivoPrograma(nome))) {
-    ctx->dialogos.Mensagem(nullptr, QString(), QStringLiteral("Erro: %1 não foi encontrada.").arg(nome),
-                           Dialogos::Icone::Erro);
-    pedidoEncerramento = true;
+  const QString aoLado = ctx->ArquivoPrograma(nome);
+  if (!QFile::exists(aoLado)) {
+    if (ctx->bibliotecaDoSistema.isEmpty() || !ctx->driver.CarregaDoSistema(ctx->bibliotecaDoSistema)) {
+      ctx->dialogos.Mensagem(nullptr, QString(), BibliotecaAusente(nome, aoLado, ctx->bibliotecaDoSistema),
+                             Dialogos::Icone::Erro);
+      pedidoEncerramento = true;
+    }
   } else if (!ctx->driver.CarregaDLL(ctx->pastaPrograma, nome, ctx->dialogos)) {
     ctx->dialogos.Mensagem(nullptr, QString(), QStringLiteral("Falha na carga da DLL. Encerrando aplicação ..."),
                            Dialogos::Icone::Erro);

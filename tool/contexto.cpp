@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 #include "msefaz.h"
@@ -18,14 +20,27 @@ Ambiente Ambiente::Padrao(Dialogos &dialogos) {
   Ambiente a;
   a.pastaPrograma = QCoreApplication::applicationDirPath();
   a.arquivoParametros = QDir::current().filePath(QStringLiteral("Parametros.xml"));
+  a.bibliotecaDoSistema = QStringLiteral(CFE_SONAME);
+  a.pastaDados = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
   a.dialogos = &dialogos;
   return a;
 }
 
 Contexto::Contexto(const Ambiente &a)
-    : cds(a.arquivoParametros), sessoes(a.relogio), dialogos(*a.dialogos), pastaPrograma(a.pastaPrograma) {}
+    : cds(a.arquivoParametros),
+      sessoes(a.relogio),
+      dialogos(*a.dialogos),
+      pastaPrograma(a.pastaPrograma),
+      bibliotecaDoSistema(a.bibliotecaDoSistema),
+      pastaDados(a.pastaDados) {}
 
 QString Contexto::ArquivoPrograma(const QString &nome) const { return QDir(pastaPrograma).filePath(nome); }
+
+QString Contexto::ArquivoGravavel(const QString &nome) const {
+  if (QFileInfo(pastaPrograma).isWritable() || pastaDados.isEmpty()) return ArquivoPrograma(nome);
+  QDir().mkpath(pastaDados);  // a failure shows when the file is written
+  return QDir(pastaDados).filePath(nome);
+}
 
 void Contexto::Mensagem(const QString &texto) { dialogos.Mensagem(janela, QString(), texto, Dialogos::Icone::Nenhum); }
 

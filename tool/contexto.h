@@ -45,10 +45,15 @@ class CampoAusente : public std::exception {
 struct Ambiente {
   QString pastaPrograma;      // holds the driver library, ConfRede.xml and CFe.xml
   QString arquivoParametros;  // Parametros.xml, in the working folder
+  // Looked up on the system's library path when the program's folder has no
+  // library (installed in /usr/bin); empty: not looked up.
+  QString bibliotecaDoSistema;
+  // The user's data folder: ConfRede.xml when the program's folder cannot be written.
+  QString pastaDados;
   Dialogos *dialogos = nullptr;
   GeradorSessao::Relogio relogio = &QTime::currentTime;
 
-  // The program's own folder and the working folder.
+  // The program's own folder, the working folder, the library's SONAME and the user's data folder.
   static Ambiente Padrao(Dialogos &dialogos);
 };
 
@@ -62,6 +67,8 @@ class Contexto {
   GeradorSessao sessoes;
   Dialogos &dialogos;
   const QString pastaPrograma;
+  const QString bibliotecaDoSistema;
+  const QString pastaDados;
 
   // Windows and controls, set by the main window when it creates them.
   QMainWindow *janela = nullptr;
@@ -74,6 +81,10 @@ class Contexto {
 
   // A file in the program's folder.
   QString ArquivoPrograma(const QString &nome) const;
+  // A file the program writes and reads back: in the program's folder, or in
+  // the user's data folder (created when missing) when the program's folder
+  // cannot be written, as /usr/bin for a user.
+  QString ArquivoGravavel(const QString &nome) const;
 
   // Message box with OK (title: the program's name), owned by the main window.
   void Mensagem(const QString &texto);

@@ -20,6 +20,18 @@ bool TDriverSAT::CarregaDLL(const QString &pasta, const QString &nome, Dialogos 
                       Dialogos::Icone::Erro);
     return false;
   }
+  LigaTodas();
+  return true;
+}
+
+bool TDriverSAT::CarregaDoSistema(const QString &soname) {
+  biblioteca.setFileName(soname);
+  if (!biblioteca.load()) return false;
+  LigaTodas();
+  return true;
+}
+
+void TDriverSAT::LigaTodas() {
   Liga(ComunicarCertificadoICPBRASIL);
   Liga(EnviarDadosVenda);
   Liga(CancelarUltimaVenda);
@@ -37,7 +49,6 @@ bool TDriverSAT::CarregaDLL(const QString &pasta, const QString &nome, Dialogos 
   Liga(AtivarSAT);
   Liga(ConsultarUltimaSessaoFiscal);
   Liga(SetDriver);
-  return true;
 }
 
 QByteArray TextoParaDriver(const QString &texto) {

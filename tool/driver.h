@@ -28,6 +28,9 @@ class TDriverSAT {
   // "Erro ao carregar a DLL: " + path (title "Erro!") and returns false.
   // The library stays loaded for the rest of the run.
   bool CarregaDLL(const QString &pasta, const QString &nome, Dialogos &dialogos);
+  // The installed library by its SONAME (libcfedriver.so.3), found on the
+  // system's library path; false without a message when it is not there.
+  bool CarregaDoSistema(const QString &soname);
   bool Carregada() const { return biblioteca.isLoaded(); }
   QString Caminho() const { return biblioteca.fileName(); }
 
@@ -51,6 +54,7 @@ class TDriverSAT {
   Entrada<decltype(&::SetDriver)> SetDriver{"SetDriver"};
 
  private:
+  void LigaTodas();
   template <typename Fn>
   void Liga(Entrada<Fn> &e) {
     e.fn = reinterpret_cast<Fn>(biblioteca.resolve(e.nome));

@@ -49,6 +49,7 @@ class JanelaTest : public QObject {
   void InicioNormal();
   void InicioSemBiblioteca();
   void PastasPadrao();
+  void InicioComBibliotecaDoSistema();
   void InicioBibliotecaInvalida();
   void EntradaAusenteNaoEhChamada();
   void ControlesComRotulo();
@@ -121,7 +122,16 @@ void JanelaTest::InicioNormal() {
 void JanelaTest::InicioSemBiblioteca() {
   QTemporaryDir vazia;
   Ferramenta g(vazia.path());
-  QCOMPARE(g.dialogos.Textos(), QStringList{QStringLiteral("Erro: libcfedriver.so não foi encontrada.")});
+  const QString aoLado = QDir(vazia.path()).filePath(QStringLiteral("libcfedriver.so"));
+  QCOMPARE(g.dialogos.Textos(),
+           QStringList{QStringLiteral("Erro: libcfedriver.so não foi encontrada.\nProcurada em ") + aoLado + "."});
+  // Also looked up by its SONAME: the message names both places.
+  g.bibliotecaDoSistema = QStringLiteral("libcfedriver-ausente.so.3");
+  g.dialogos.Limpa();
+  g.Reinicia();
+  QCOMPARE(g.dialogos.Textos(),
+           QStringList{QStringLiteral("Erro: libcfedriver.so não foi encontrada.\nProcurada em ") + aoLado +
+                       QStringLiteral(" e, como libcfedriver-ausente.so.3, nas pastas de bibliotecas do sistema.")});
   QVERIFY(g.janela->PedidoEncerramento());
   // The remaining start-up steps still ran.
   QVERIFY(QFile::exists(QDir(g.trabalho.path()).filePath(QStringLiteral("Parametros.xml"))));
@@ -140,6 +150,32 @@ void JanelaTest::PastasPadrao() {
   QCOMPARE(QDir(QFileInfo(a.arquivoParametros).absolutePath()).canonicalPath(), QDir(trabalho.path()).canonicalPath());
   QCOMPARE(QFileInfo(a.arquivoParametros).fileName(), QStringLiteral("Parametros.xml"));
   QCOMPARE(a.dialogos, &f->dialogos);
+  QCOMPARE(a.bibliotecaDoSistema, QStringLiteral("libcfedriver.so.3"));
+  QVERIFY(!a.pastaDados.isEmpty());
+}
+
+void JanelaTest::InicioComBibliotecaDoSistema() {
+  // Installed in /usr/bin: no library beside the program, the system's is loaded by name
+  // (here the fake's path stands for the SONAME). ConfRede.xml goes to the user's data folder,
+  // because the program's folder cannot be written.
+  Ferramenta g(QStringLiteral("/sem-pasta-do-programa"));
+  g.bibliotecaDoSistema = CaminhoFake();
+  g.dialogos.Limpa();
+  g.Reinicia();
+  QCOMPARE(g.dialogos.Textos(), QStringList());
+  QVERIFY(!g.janela->PedidoEncerramento());
+  QVERIFY(g.ctx().driver.ConsultarSAT);
+  QCOMPARE(g.ctx().ArquivoGravavel(QStringLiteral("ConfRede.xml")), QDir(g.dados.path()).filePath(QStringLiteral("ConfRede.xml")));
+
+  g.Filho<QPushButton>("BtnConfRede")->click();
+  g.Filho<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
+  fake.Resposta("1|12000|Rede Configurada com Sucesso|||");
+  g.Filho<QPushButton>("BitBtn4")->click();
+  QCOMPARE(g.dialogos.Textos(), QStringList{QStringLiteral("12000: Rede Configurada com Sucesso")});
+  QVERIFY(QFile::exists(QDir(g.dados.path()).filePath(QStringLiteral("ConfRede.xml"))));
+
+  // A program folder that can be written keeps the file.
+  QCOMPARE(f->ctx().ArquivoGravavel(QStringLiteral("ConfRede.xml")), QDir(PastaFakeCompleto()).filePath(QStringLiteral("ConfRede.xml")));
 }
 
 void JanelaTest::InicioBibliotecaInvalida() {

@@ -254,7 +254,7 @@ void TabConfRede::Enviar() {
   }
   // Stored as "?", such a value would reach the device changed without a word.
   if (!ValoresCabem()) return;
-  const QString arquivo = ctx.ArquivoPrograma(QStringLiteral("ConfRede.xml"));
+  const QString arquivo = ctx.ArquivoGravavel(QStringLiteral("ConfRede.xml"));
   QString documento;
   try {
     Grava();

@@ -82,6 +82,8 @@ void Ferramenta::Reinicia() {
   janela.reset();
   Ambiente a;
   a.pastaPrograma = pastaPrograma;
+  a.bibliotecaDoSistema = bibliotecaDoSistema;
+  a.pastaDados = dados.path();
   a.arquivoParametros = QDir(trabalho.path()).filePath(QStringLiteral("Parametros.xml"));
   a.dialogos = &dialogos;
   a.relogio = relogio;

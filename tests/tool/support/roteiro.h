@@ -85,7 +85,9 @@ struct Ferramenta {
   QString Status() const;
 
   QTemporaryDir trabalho;
+  QTemporaryDir dados;  // the user's data folder
   QString pastaPrograma;
+  QString bibliotecaDoSistema;  // empty: no lookup on the system's library path
   GeradorSessao::Relogio relogio;
   DialogosRoteirizados dialogos;
   std::unique_ptr<TFAtivacao> janela;
