@@ -3,7 +3,8 @@
 # packages already present are not fetched.
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth binutils)
+  clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth binutils
+  dpkg-dev file python3 desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
