@@ -90,9 +90,12 @@ std::string ReadLine(int fd, int timeoutMs) {
   }
 }
 
+// The README starts with satemu --ini /tmp/sat/sat.ini, on a machine without /tmp/sat: the
+// folders are created.
 TEST(Satemu, PrintsTheSlaveWritesTheIniAndStopsOnSigterm) {
-  const std::string ini = ::testing::TempDir() + "/satemu_program_sat.ini";
-  std::remove(ini.c_str());
+  const std::string folder = ::testing::TempDir() + "/satemu_program";
+  std::filesystem::remove_all(folder);
+  const std::string ini = folder + "/new/sat.ini";
   Child child = Spawn({SATEMU_PATH, "--ini", ini, "--debug"});
   ASSERT_GT(child.pid, 0);
   const std::string slave = ReadLine(child.out, 5000);
@@ -108,29 +111,15 @@ TEST(Satemu, PrintsTheSlaveWritesTheIniAndStopsOnSigterm) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   close(child.out);
   close(child.err);
-  std::remove(ini.c_str());
+  std::filesystem::remove_all(folder);
 }
 
-// The README starts with satemu --ini /tmp/sat/sat.ini, on a machine without /tmp/sat.
-TEST(Satemu, CreatesTheIniFolderOrSaysWhyItCannotWrite) {
+// A settings file that cannot be written: the reason is the system's.
+TEST(Satemu, SaysWhyItCannotWriteTheIni) {
   const std::string base = ::testing::TempDir() + "/satemu_ini_folders";
   std::filesystem::remove_all(base);
   std::filesystem::create_directories(base + "/a-folder");
   std::ofstream(base + "/a-file") << "x";
-
-  const std::string ini = base + "/new/deeper/sat.ini";
-  Child child = Spawn({SATEMU_PATH, "--ini", ini});
-  ASSERT_GT(child.pid, 0);
-  const std::string slave = ReadLine(child.out, 5000);
-  EXPECT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave;
-  std::ifstream in(ini);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), "[DEFAULT]\nSERIAL=" + slave + "\n");
-  kill(child.pid, SIGTERM);
-  waitpid(child.pid, nullptr, 0);
-  close(child.out);
-  close(child.err);
 
   const struct {
     std::string ini, err;
