@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Install test: builds the Debian packages, extracts them into a temporary root (dpkg-deb -x),
-# checks the layout and the dependencies, builds examples/c against the installed cfedriver.pc
+# checks the layout (also against cmake --install) and the dependencies, builds examples/c against the installed cfedriver.pc
 # and CMake package, and runs it, the Python example and cfecli from there against the
 # installed satemu. Usage: scripts/install-test.sh [BUILD_DIR]
 set -euo pipefail
@@ -31,6 +31,14 @@ for want in 'ATTRS{idVendor}=="0525"' 'ATTRS{idProduct}=="a4a7"' 'GROUP="dialout
   'ENV{ID_MM_DEVICE_IGNORE}="1"'; do
   grep '^SUBSYSTEM=="tty"' "$rule" | grep -qF "$want" || fail "the udev rule lacks $want"
 done
+
+# cmake --install lays out the same files as the packages (their four components; other parts
+# of the tree may install files of their own).
+for component in runtime dev tool emulator; do
+  DESTDIR=$work/cmake-root cmake --install "$dir" --prefix /usr --component "$component" >/dev/null
+done
+diff <(cd "$root" && find . ! -type d | sort) <(cd "$work/cmake-root" && find . ! -type d | sort) \
+  || fail "cmake --install and the packages lay out different files"
 
 # Dependencies: computed from the binaries, plus the library for the programs that load it.
 depends() { dpkg-deb -f "$dir"/packages/"$1"_*.deb Depends; }
