@@ -49,13 +49,14 @@ for p in cfetool cfedriver-utils libcfedriver-dev; do
   depends "$p" | grep -q 'libcfedriver3 (= 3.0.0.4)' || fail "$p does not depend on libcfedriver3: $(depends "$p")"
 done
 
-# The C example with pkg-config and with find_package, against the installed files only.
-pc_flags=$(PKG_CONFIG_SYSROOT_DIR=$root PKG_CONFIG_LIBDIR=$lib/pkgconfig pkg-config --cflags --libs cfedriver)
-cc -Wall -Wextra -Werror "$src/examples/c/consultar.c" $pc_flags -o "$work/consultar-pkgconfig"
+# The C example with its Makefile (pkg-config) and with find_package, against the installed
+# files only.
+cp -r "$src/examples/c" "$work/make"
+PKG_CONFIG_SYSROOT_DIR=$root PKG_CONFIG_LIBDIR=$lib/pkgconfig make -s -C "$work/make" >/dev/null
 cmake -S "$src/examples/c" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$root/usr" >/dev/null
 cmake --build "$work/cmake" >/dev/null
 satemu=$root/usr/bin/satemu
-bash tests/examples/check_example.sh "$satemu" "$lib" "$work/consultar-pkgconfig"
+bash tests/examples/check_example.sh "$satemu" "$lib" "$work/make/consultar"
 bash tests/examples/check_example.sh "$satemu" "$lib" "$work/cmake/consultar"
 bash tests/examples/check_example.sh "$satemu" "$lib" python3 "$src/examples/python/consultar.py"
 
