@@ -7,8 +7,9 @@
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
+  // The name titles the message boxes. No display name: Qt would append it to
+  // every window's caption ("SAT - NORVI (...) — cfetool").
   QApplication::setApplicationName(QStringLiteral("cfetool"));
-  QApplication::setApplicationDisplayName(QStringLiteral("cfetool"));
   QApplication::setWindowIcon(IconeJanela());
   DialogosQt dialogos;
   TFAtivacao janela(Ambiente::Padrao(dialogos));

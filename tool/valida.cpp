@@ -33,7 +33,7 @@ TFValida::TFValida(EstadoFerramenta &e, Dialogos &d, QWidget *pai)
   botoes->addWidget(BtnValidar);
   botoes->addStretch();
   layout->addLayout(botoes);
-  setFixedSize(320, 120);
+  setFixedSize(380, 120);  // wide enough for the whole caption in the title bar
 
   estado.DialogoCancelado = true;
 }

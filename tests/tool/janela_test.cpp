@@ -658,7 +658,7 @@ void JanelaTest::JanelasTamanhoBordaECentro_data() {
   QTest::addColumn<bool>("porCima");
   QTest::newRow("TFFimAFim") << "TFFimAFim" << QSize(368, 286) << true << true;
   QTest::newRow("TFMSefaz") << "TFMSefaz" << QSize(447, 129) << false << false;
-  QTest::newRow("TFValida") << "TFValida" << QSize(320, 120) << true << true;
+  QTest::newRow("TFValida") << "TFValida" << QSize(380, 120) << true << true;  // its whole caption in the title bar
 }
 
 void JanelaTest::JanelasTamanhoBordaECentro() {

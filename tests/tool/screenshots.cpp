@@ -1,46 +1,124 @@
-// Renders every page of the main window and every dialog to PNG files, so
-// that the windows can be looked at without running the tool.
-// Usage: cfetool_screenshots OUTPUT_FOLDER   (run offscreen; scripts/screenshots.sh)
+// Photographs the windows of cfetool as a person sees them: the real windows
+// with the frames and titles that the window manager draws, each reached
+// through the workflow that shows it, against the fake driver.
+// Usage: cfetool_screenshots OUTPUT_FOLDER   (on an X display with a window manager;
+// scripts/screenshots.sh starts both)
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStackedWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "fimafim.h"
 #include "fluxos.h"
-#include "msefaz.h"
-#include "pages/tabnorvi.h"
 #include "roteiro.h"
-#include "valida.h"
 
 namespace {
 
-bool Grava(QWidget *w, const QDir &pasta, const QString &nome) {
-  QApplication::processEvents();
-  const QString arquivo = pasta.filePath(nome + QStringLiteral(".png"));
-  if (!w->grab().save(arquivo)) {
-    std::fprintf(stderr, "cfetool_screenshots: cannot write %s\n", qPrintable(arquivo));
-    return false;
-  }
-  std::printf("%s\n", qPrintable(arquivo));
-  return true;
+QDir pasta;
+bool ok = true;
+
+void Falha(const QString &texto) {
+  std::fprintf(stderr, "cfetool_screenshots: %s\n", qPrintable(texto));
+  ok = false;
 }
 
-// A page that should show content but is empty means a workflow went another way: said, and the run fails.
-bool TemTexto(QWidget *janela, const char *memo) {
-  auto *m = janela->findChild<QPlainTextEdit *>(QString::fromLatin1(memo));
-  if (m && !m->toPlainText().trimmed().isEmpty()) return true;
-  std::fprintf(stderr, "cfetool_screenshots: %s is empty\n", memo);
-  return false;
+// The rectangle of the frame that the window manager put around a window, in
+// screen coordinates: the window's ancestor just below the root window. Empty
+// while the window manager has not framed it yet.
+QRect Moldura(QWidget *janela) {
+  auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11) return {};
+  xcb_connection_t *x = x11->connection();
+  const auto cliente = static_cast<xcb_window_t>(janela->winId());
+  xcb_window_t w = cliente;
+  for (;;) {
+    xcb_query_tree_reply_t *arvore = xcb_query_tree_reply(x, xcb_query_tree(x, w), nullptr);
+    if (!arvore) return {};
+    const bool noTopo = arvore->parent == arvore->root;
+    const xcb_window_t pai = arvore->parent;
+    std::free(arvore);
+    if (noTopo) break;
+    w = pai;
+  }
+  if (w == cliente) return {};
+  xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(x, xcb_get_geometry(x, w), nullptr);
+  if (!g) return {};
+  const QRect r(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
+  std::free(g);
+  return r;
 }
+
+// The window as the screen shows it, frame and title included. The window
+// manager frames a window some time after it is mapped and may resize the
+// frame a few times: the picture is taken once the frame holds still.
+void Foto(QWidget *janela, const QString &nome) {
+  if (!QTest::qWaitForWindowExposed(janela, 10000)) return Falha(nome + QStringLiteral(": the window was not shown"));
+  janela->raise();
+  janela->activateWindow();
+  QElapsedTimer relogio;
+  relogio.start();
+  QRect q;
+  int iguais = 0;
+  while (iguais < 5 && relogio.elapsed() < 10000) {
+    QTest::qWait(40);
+    const QRect agora = Moldura(janela);
+    const bool emoldurada = agora.width() > janela->width() && agora.height() > janela->height();
+    iguais = emoldurada && agora == q && janela->isActiveWindow() ? iguais + 1 : 0;
+    q = agora;
+  }
+  if (iguais < 5) return Falha(nome + QStringLiteral(": no window frame; is a window manager running?"));
+  QTest::qWait(300);  // the last paints of the window and of its frame
+  const QString arquivo = pasta.filePath(nome + QStringLiteral(".png"));
+  const QPixmap foto = janela->screen()->grabWindow(0, q.x(), q.y(), q.width(), q.height());
+  if (foto.size() != q.size()) {
+    return Falha(QStringLiteral("%1: the screen gave %2x%3 for a window of %4x%5")
+                     .arg(nome).arg(foto.width()).arg(foto.height()).arg(q.width()).arg(q.height()));
+  }
+  if (!foto.save(arquivo)) return Falha(QStringLiteral("cannot write ") + arquivo);
+  std::printf("%s\n", qPrintable(arquivo));
+}
+
+// The scripted answers of the tests, with the message boxes shown for real
+// (the tool's own boxes) where a picture of them is asked for.
+class DialogosDeFoto : public DialogosRoteirizados {
+ public:
+  QStringList fotosDeCaixa;  // name of the picture of each next box; empty: none taken
+
+  void Mensagem(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) override {
+    DialogosRoteirizados::Mensagem(dono, titulo, texto, icone);
+    Fotografa(dono, titulo, texto, icone, false);
+  }
+  bool Confirma(QWidget *dono, const QString &titulo, const QString &texto, Icone icone) override {
+    const bool resposta = DialogosRoteirizados::Confirma(dono, titulo, texto, icone);
+    Fotografa(dono, titulo, texto, icone, true);
+    return resposta;
+  }
+
+ private:
+  void Fotografa(QWidget *dono, const QString &titulo, const QString &texto, Icone icone, bool comCancelar) {
+    if (fotosDeCaixa.isEmpty()) return;
+    const QString nome = fotosDeCaixa.takeFirst();
+    if (nome.isEmpty()) return;
+    const auto caixa = DialogosQt::Caixa(dono, titulo, texto, icone, comCancelar);
+    caixa->show();
+    Foto(caixa.get(), nome);
+    caixa->hide();
+  }
+};
 
 // Made-up but plausible device data, fixed so that the pictures do not change between runs.
 const QByteArray kChave = "CFe35240311222333000181599000040190001234567891";
@@ -100,24 +178,48 @@ QByteArray LogDoSAT() {
   return log;
 }
 
+// A page or dialog that should show content but is empty means a workflow went another way.
+void ExigeTexto(QWidget *janela, const char *memo) {
+  auto *m = janela->findChild<QPlainTextEdit *>(QString::fromLatin1(memo));
+  if (!m || m->toPlainText().trimmed().isEmpty()) Falha(QString::fromLatin1(memo) + QStringLiteral(" is empty"));
+}
+
+void Digita(QWidget *janela, const char *campo, const QString &texto) {
+  auto *e = janela->findChild<QLineEdit *>(QString::fromLatin1(campo));
+  e->setFocus();
+  e->selectAll();
+  QTest::keyClicks(e, texto);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("cfetool"));
+  // As the program itself does.
+  QApplication::setApplicationName(QStringLiteral("cfetool"));
+  // A steady text cursor: the same pictures on every run.
+  QApplication::setCursorFlashTime(0);
   if (argc != 2) {
     std::fprintf(stderr, "usage: cfetool_screenshots OUTPUT_FOLDER\n");
     return 2;
   }
-  QDir pasta(QString::fromLocal8Bit(argv[1]));
+  if (QGuiApplication::platformName() != u"xcb") {
+    std::fprintf(stderr, "cfetool_screenshots: needs an X display with a window manager (platform is %s)\n",
+                 qPrintable(QGuiApplication::platformName()));
+    return 2;
+  }
+  pasta.setPath(QString::fromLocal8Bit(argv[1]));
   if (!pasta.mkpath(QStringLiteral("."))) return 1;
 
   const QString biblioteca = QDir(PastaFakeCompleto()).filePath(QStringLiteral("libcfedriver.so"));
   FakeDriver fake(biblioteca);
   fake.Limpa();
-  // A program folder of its own, so that "CFe.xml" and "ConfRede.xml" land in a temporary folder.
+  // A program folder and a working folder of their own: "CFe.xml", "ConfRede.xml" and a fresh
+  // "Parametros.xml" land in temporary folders.
   QTemporaryDir programa;
-  if (!programa.isValid() || !QFile::link(biblioteca, QDir(programa.path()).filePath(QStringLiteral("libcfedriver.so")))) {
+  QTemporaryDir trabalho;
+  if (!programa.isValid() || !trabalho.isValid() ||
+      !QFile::link(biblioteca, QDir(programa.path()).filePath(QStringLiteral("libcfedriver.so")))) {
     std::fprintf(stderr, "cfetool_screenshots: cannot prepare the program folder\n");
     return 1;
   }
@@ -125,132 +227,157 @@ int main(int argc, char *argv[]) {
   // the same session numbers on every run, so the pictures only change when the windows do.
   int leituras = 0;
   const QTime inicio(10, 30, 15, 500);
-  Ferramenta f(programa.path(), [&leituras, inicio] { return inicio.addMSecs(leituras++); });
+  DialogosDeFoto dialogos;
+  Ambiente ambiente;
+  ambiente.pastaPrograma = programa.path();
+  ambiente.arquivoParametros = QDir(trabalho.path()).filePath(QStringLiteral("Parametros.xml"));
+  ambiente.dialogos = &dialogos;
+  ambiente.relogio = [&leituras, inicio] { return inicio.addMSecs(leituras++); };
+  TFAtivacao janela(ambiente);
   auto proximaSessao = [&leituras, inicio] { return GeradorSessao::NumeroDoHorario(inicio.addMSecs(leituras)).toLatin1(); };
-  // The next TFValida: the code is typed and "Validar" pressed.
-  auto pedeCodigo = [&f] {
-    f.dialogos.roteiroModal << [](QDialog &d) {
-      QTest::keyClicks(d.findChild<QLineEdit *>(QStringLiteral("EdtCodigo")), QStringLiteral("12345678"));
-      d.findChild<QPushButton *>(QStringLiteral("BtnValidar"))->click();
+  auto menu = [&janela](const char *botao) { QTest::mouseClick(janela.findChild<QAbstractButton *>(QString::fromLatin1(botao)), Qt::LeftButton); };
+  auto clica = menu;
+  // The next modal window: shown, photographed when nome is given, then acao (which may type and
+  // confirm); without acao it is closed as with its close box.
+  auto modal = [&dialogos](const QString &nome, std::function<void(QDialog &)> acao = {}) {
+    dialogos.roteiroModal << [nome, acao](QDialog &d) {
+      d.show();
+      if (!nome.isEmpty()) Foto(&d, nome);
+      if (acao) acao(d);
+      d.hide();
     };
   };
-  auto menu = [&f](const char *botao) { f.Filho<QPushButton>(botao)->click(); };
-  TFAtivacao *janela = f.janela.get();
-  janela->show();
-  bool ok = true;
+  // TFValida: the code typed, then "Validar".
+  auto validar = [](QDialog &d) {
+    QTest::keyClicks(d.findChild<QLineEdit *>(QStringLiteral("EdtCodigo")), QStringLiteral("12345678"));
+    QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("BtnValidar")), Qt::LeftButton);
+  };
 
-  Contexto &ctx = f.ctx();
-  for (QWidget *pagina : ctx.paginas) {
-    ctx.PageControl->setCurrentWidget(pagina);
-    ok &= Grava(janela, pasta, pagina->objectName());
-  }
-
-  // The start page after "Consultar SAT", in operation and not.
-  fake.Resposta("728306|08000|SAT em operação||");
-  QTest::mouseClick(f.Filho<QPushButton>("BitBtn6"), Qt::LeftButton);
-  ok &= Grava(janela, pasta, QStringLiteral("TabNorvi-operante"));
-  fake.Resposta("728307|08098|SAT em processamento. Tente novamente.||");
-  QTest::mouseClick(f.Filho<QPushButton>("BitBtn6"), Qt::LeftButton);
-  ok &= Grava(janela, pasta, QStringLiteral("TabNorvi-inoperante"));
-
-  auto *valida = janela->findChild<TFValida *>();
-  valida->show();
-  valida->EdtCodigo->setText(QStringLiteral("12345678"));
-  ok &= Grava(valida, pasta, QStringLiteral("TFValida"));
-  valida->hide();
-
-  auto *msefaz = janela->findChild<TFMSefaz *>();
-  msefaz->MemoSefaz->setPlainText(QStringLiteral("Código: 0000\n\nMensagem da SEFAZ de exemplo."));
-  msefaz->show();
-  ok &= Grava(msefaz, pasta, QStringLiteral("TFMSefaz"));
-  msefaz->hide();
-
-  auto *fimafim = janela->findChild<TFFimAFim *>();
-  fimafim->show();
-  ok &= Grava(fimafim, pasta, QStringLiteral("TFFimAFim"));
-  fimafim->hide();
-
-  // ---- The pages with content, through the real workflows ------------------------------
-
-  // A device in operation again, so that the start button is green on the pages below.
-  fake.Resposta("728306|08000|SAT em operação||");
-  QTest::mouseClick(f.Filho<QPushButton>("BitBtn6"), Qt::LeftButton);
-
-  // The network page with a static address and a proxy chosen, so that their fields show.
+  janela.show();
+  // ---- Each page as its menu button first shows it -------------------------------------
+  Foto(&janela, QStringLiteral("TabNorvi"));
   menu("BtnConfRede");
-  auto escolhe = [&f](const char *nome, int posicao) {
-    auto *c = f.Filho<QComboBox>(nome);
+  Foto(&janela, QStringLiteral("TabConfRede"));
+  menu("BtnAtivacao");
+  Foto(&janela, QStringLiteral("TabAtivar"));
+  menu("BtnAssocAssin");
+  Foto(&janela, QStringLiteral("TabAssocAss"));
+  menu("BtnTestefimafim");
+  Foto(&janela, QStringLiteral("TabTeste"));
+  // The code dialog with a code typed, then closed with its close box: the page shows, empty.
+  modal(QString(), [](QDialog &d) {
+    QTest::keyClicks(d.findChild<QLineEdit *>(QStringLiteral("EdtCodigo")), QStringLiteral("12345678"));
+    Foto(&d, QStringLiteral("TFValida"));
+  });
+  menu("BitBtnStatus");
+  Foto(&janela, QStringLiteral("TabStatus"));
+  modal(QString());
+  menu("BitLogs");
+  Foto(&janela, QStringLiteral("TabLog"));
+  menu("BtnCodAtivacao");
+  Foto(&janela, QStringLiteral("TabCodAtiva"));
+  menu("BtnBloquearSAT");
+  Foto(&janela, QStringLiteral("TabBloq"));
+  menu("BitAtualizaSW");
+  Foto(&janela, QStringLiteral("TavAtualizaSW"));
+
+  // ---- "Consultar SAT", in operation and not ---------------------------------------------
+  fake.Resposta(proximaSessao() + "|08000|SAT em operação||");
+  menu("BtnPrincipal");
+  Foto(&janela, QStringLiteral("TabNorvi-operante"));
+  fake.Resposta(proximaSessao() + "|08098|SAT em processamento. Tente novamente.||");
+  clica("BitBtn6");
+  Foto(&janela, QStringLiteral("TabNorvi-inoperante"));
+  fake.Resposta(proximaSessao() + "|08000|SAT em operação||");
+  clica("BitBtn6");
+
+  // ---- Activation: the page filled in, the confirmation, the reply and the SEFAZ window ------
+  menu("BtnAtivacao");
+  Digita(&janela, "EdtCodAtiv2", QStringLiteral("12345678"));
+  Digita(&janela, "EdtCodAtiv2Conf", QStringLiteral("12345678"));
+  Digita(&janela, "EdtCNPJContrib", QStringLiteral("11222333000181"));
+  Foto(&janela, QStringLiteral("TabAtivar-preenchida"));
+  dialogos.respostasConfirma << true;
+  dialogos.fotosDeCaixa << QStringLiteral("TabAtivar-confirmacao") << QStringLiteral("TabAtivar-ativado");
+  modal(QStringLiteral("TFMSefaz"));
+  fake.Resposta(proximaSessao() + "|04000|Ativado corretamente|0000|Certificado AC-SAT transmitido à SEFAZ.|");
+  clica("BtnAtivar");
+
+  // ---- The code change unlocked with the emergency code ---------------------------------
+  menu("BtnCodAtivacao");
+  // A check box is clicked on its box, at its left end.
+  auto marca = [&janela](const char *nome) {
+    auto *caixa = janela.findChild<QCheckBox *>(QString::fromLatin1(nome));
+    QTest::mouseClick(caixa, Qt::LeftButton, {}, QPoint(caixa->height() / 2, caixa->height() / 2));
+  };
+  marca("CheckMudaCodigo");
+  marca("Checkemergencia");
+  Foto(&janela, QStringLiteral("TabCodAtiva-emergencia"));
+
+  // ---- The network page with a static address and a proxy -------------------------------
+  menu("BtnConfRede");
+  auto escolhe = [&janela](const char *nome, int posicao) {
+    auto *c = janela.findChild<QComboBox *>(QString::fromLatin1(nome));
     c->setCurrentIndex(posicao);
-    emit c->activated(posicao);
+    emit c->activated(posicao);  // as a choice in the open list does
   };
   escolhe("CbotipoLan", 1);
-  f.Filho<QLineEdit>("EdtlanIP")->setText(QStringLiteral("192.168.10.25"));
-  f.Filho<QLineEdit>("EdtlanMask")->setText(QStringLiteral("255.255.255.0"));
-  f.Filho<QLineEdit>("EdtlanGW")->setText(QStringLiteral("192.168.10.1"));
-  f.Filho<QLineEdit>("EdtlanDNS1")->setText(QStringLiteral("8.8.8.8"));
-  f.Filho<QLineEdit>("EdtlanDNS2")->setText(QStringLiteral("8.8.4.4"));
+  Digita(&janela, "EdtlanIP", QStringLiteral("192.168.10.25"));
+  Digita(&janela, "EdtlanMask", QStringLiteral("255.255.255.0"));
+  Digita(&janela, "EdtlanGW", QStringLiteral("192.168.10.1"));
+  Digita(&janela, "EdtlanDNS1", QStringLiteral("8.8.8.8"));
+  Digita(&janela, "EdtlanDNS2", QStringLiteral("8.8.4.4"));
   escolhe("cboProxy", 1);
-  f.Filho<QLineEdit>("Edtproxy_ip")->setText(QStringLiteral("192.168.10.5"));
-  f.Filho<QLineEdit>("Edtproxy_porta")->setText(QStringLiteral("3128"));
-  f.Filho<QLineEdit>("Edtproxy_user")->setText(QStringLiteral("loja"));
-  f.Filho<QLineEdit>("Edtproxy_senha")->setText(QStringLiteral("senha123"));
-  f.Filho<QLineEdit>("LblEdtCodRede")->setText(QStringLiteral("12345678"));
-  ok &= Grava(janela, pasta, QStringLiteral("TabConfRede-preenchida"));
+  Digita(&janela, "Edtproxy_ip", QStringLiteral("192.168.10.5"));
+  Digita(&janela, "Edtproxy_porta", QStringLiteral("3128"));
+  Digita(&janela, "Edtproxy_user", QStringLiteral("loja"));
+  Digita(&janela, "Edtproxy_senha", QStringLiteral("senha123"));
+  Digita(&janela, "LblEdtCodRede", QStringLiteral("12345678"));
+  Foto(&janela, QStringLiteral("TabConfRede-preenchida"));
 
-  // The activation page with the codes, the taxpayer's CNPJ and the state typed in.
-  menu("BtnAtivacao");
-  f.Filho<QLineEdit>("EdtCodAtiv2")->setText(QStringLiteral("12345678"));
-  f.Filho<QLineEdit>("EdtCodAtiv2Conf")->setText(QStringLiteral("12345678"));
-  f.Filho<QLineEdit>("EdtCNPJContrib")->setText(QStringLiteral("11222333000181"));
-  f.Filho<QComboBox>("cbo")->setCurrentText(QStringLiteral("SP"));
-  ok &= Grava(janela, pasta, QStringLiteral("TabAtivar-preenchida"));
-
-  // The status listing of a device in operation.
-  pedeCodigo();
+  // ---- The status listing ----------------------------------------------------------------
+  modal(QString(), validar);
   fake.Resposta(RespostaStatus(proximaSessao()));
   menu("BitBtnStatus");
-  ok &= TemTexto(janela, "MemoStatus");
-  ok &= Grava(janela, pasta, QStringLiteral("TabStatus-listagem"));
+  ExigeTexto(&janela, "MemoStatus");
+  Foto(&janela, QStringLiteral("TabStatus-listagem"));
 
-  // A production end-to-end test: its parameters typed in TFFimAFim, then the CFe on the tests page.
+  // ---- A production end-to-end test: its window as it opens and filled in, then the CFe ----
   menu("BtnTestefimafim");
-  pedeCodigo();
-  f.dialogos.roteiroModal << [&](QDialog &d) {
-    auto *j = static_cast<TFFimAFim *>(&d);
-    j->EdtCNPJContrib2->setText(QStringLiteral("11222333000181"));
-    j->EdtIEContrib->setText(QStringLiteral("111111111111"));
-    j->EdtCNPJSw->setText(QStringLiteral("22333444000181"));
-    j->EdtAssinatura->setText(QStringLiteral("SGR-SAT SISTEMA DE GESTAO E RETAGUARDA DO SAT"));
-    j->EdtAssinatura->setCursorPosition(0);  // the signature's start, not its end
-    j->show();
-    ok &= Grava(j, pasta, QStringLiteral("TFFimAFim-preenchida"));
-    j->hide();
-    j->BtnOk->click();
-  };
+  modal(QString(), validar);
+  modal(QStringLiteral("TFFimAFim"), [](QDialog &d) {
+    Digita(&d, "EdtIEContrib", QStringLiteral("111111111111"));
+    Digita(&d, "EdtCNPJSw", QStringLiteral("22333444000181"));
+    Digita(&d, "EdtAssinatura", QStringLiteral("SGR-SAT SISTEMA DE GESTAO E RETAGUARDA DO SAT"));
+    d.findChild<QLineEdit *>(QStringLiteral("EdtAssinatura"))->setCursorPosition(0);  // its start, not its end
+    Foto(&d, QStringLiteral("TFFimAFim-preenchida"));
+    QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("BtnOk")), Qt::LeftButton);
+  });
+  modal(QString());  // the SEFAZ window of the reply
   fake.Resposta(proximaSessao() + "|09000|Emitido com sucesso|0000|Autorizado|" + Base64ComQuebras(kCFe) +
                 "|20240315103016|" + kChave + "|18.90||QRCODE");
-  QTest::mouseClick(f.Filho<QPushButton>("BtnTesteProducao"), Qt::LeftButton);
-  // The memo follows the last line added; the picture shows the CFe from its start.
-  f.Filho<QPlainTextEdit>("MemoCFe")->moveCursor(QTextCursor::Start);
-  ok &= TemTexto(janela, "MemoCFe");
-  ok &= Grava(janela, pasta, QStringLiteral("TabTeste-cfe"));
+  clica("BtnTesteProducao");
+  ExigeTexto(&janela, "MemoCFe");
+  Foto(&janela, QStringLiteral("TabTeste-cfe"));
 
-  // The device's log: its last SuperLog section, then the whole log.
+  // ---- The device's log: its last SuperLog section, then the whole log -----------------------
   const QByteArray log = Base64ComQuebras(LogDoSAT());
-  pedeCodigo();
+  modal(QString(), validar);
   fake.Resposta(proximaSessao() + "|15000|Transferência completa|||" + log);
   menu("BitSuperLog");
-  ok &= TemTexto(janela, "MemoLogs");
-  ok &= Grava(janela, pasta, QStringLiteral("TabLog-superlog"));
-  pedeCodigo();
+  ExigeTexto(&janela, "MemoLogs");
+  Foto(&janela, QStringLiteral("TabLog-superlog"));
+  modal(QString(), validar);
   fake.Resposta(proximaSessao() + "|15000|Transferência completa|||" + log);
   menu("BitLogs");
-  ok &= TemTexto(janela, "MemoLogs");
-  ok &= Grava(janela, pasta, QStringLiteral("TabLog-logs"));
+  ExigeTexto(&janela, "MemoLogs");
+  Foto(&janela, QStringLiteral("TabLog-logs"));
 
   // Every workflow ran as scripted: each message the tool showed is listed.
-  for (const auto &r : f.dialogos.registros) {
+  for (const auto &r : dialogos.registros) {
     if (r.tipo == u"mensagem" || r.tipo == u"confirma") std::printf("  message: %s\n", qPrintable(r.texto));
   }
+  if (!dialogos.roteiroModal.isEmpty() || !dialogos.fotosDeCaixa.isEmpty()) Falha(QStringLiteral("a scripted window was never shown"));
+  janela.close();
   return ok ? 0 : 1;
 }
