@@ -23,27 +23,28 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
+# Waits up to 10 s for a non-empty file that a started program writes; fails with its log when
+# the program ends first.  espera FILE PID LOG NAME
+espera() {
+  for _ in $(seq 100); do
+    [ -s "$1" ] && return 0
+    kill -0 "$2" 2>/dev/null || { cat "$3" >&2; exit 1; }
+    sleep 0.1
+  done
+  echo "screenshots: $4 did not start" >&2
+  exit 1
+}
 
 # Xvfb picks a free display number and writes it to the file.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
 xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.err" >&2; exit 1; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
+espera "$work/display" "$xvfb_pid" "$work/xvfb.err" Xvfb
 export DISPLAY=:$(head -n1 "$work/display")
 
 # openbox runs the --startup command once it manages the screen.
-HOME=$work openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
+HOME=$work openbox --startup "sh -c 'echo ready >$work/wm-ready'" >"$work/openbox.log" 2>&1 &
 wm_pid=$!
-for _ in $(seq 100); do
-  [ -e "$work/wm-ready" ] && break
-  kill -0 "$wm_pid" 2>/dev/null || { cat "$work/openbox.log" >&2; exit 1; }
-  sleep 0.1
-done
-[ -e "$work/wm-ready" ] || { echo "screenshots: openbox did not start" >&2; exit 1; }
+espera "$work/wm-ready" "$wm_pid" "$work/openbox.log" openbox
 
 rm -f screenshots/*.png
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work "$build"/bin/cfetool_screenshots screenshots

@@ -96,6 +96,19 @@ class AparenciaTest : public QObject {
     return campos;
   }
 
+  // "FimAFim Ativação" from the tests page, answered with success and the CFe given.
+  void TesteAtivacaoComSucesso(const QByteArray &cfe) {
+    b->Menu("BtnTestefimafim");
+    b->Valida(QStringLiteral("12345678"));
+    b->f->dialogos.roteiroModal << [](QDialog &d) {
+      auto *j = static_cast<TFFimAFim *>(&d);
+      j->EdtCNPJContrib2->setText(QStringLiteral("11222333000181"));
+      j->BtnOk->click();
+    };
+    fake.Resposta(b->ProximaSessao().toLatin1() + "|09000|Emitido|||" + Base64ComQuebras(cfe) + "|20240315103016|chave");
+    b->Clica("BtnTesteAtivacao");
+  }
+
   FakeDriver fake{CaminhoFake()};
   std::unique_ptr<Bancada> b;
 };
@@ -255,15 +268,7 @@ void AparenciaTest::MemoCFeAbreNoInicio() {
   QByteArray cfe = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe>";
   for (int i = 0; i < 60; ++i) cfe += "<det nItem=\"" + QByteArray::number(i) + "\"><xProd>Item</xProd></det>";
   cfe += "</infCFe></CFe>";
-  b->Menu("BtnTestefimafim");
-  b->Valida(QStringLiteral("12345678"));
-  b->f->dialogos.roteiroModal << [](QDialog &d) {
-    auto *j = static_cast<TFFimAFim *>(&d);
-    j->EdtCNPJContrib2->setText(QStringLiteral("11222333000181"));
-    j->BtnOk->click();
-  };
-  fake.Resposta(b->ProximaSessao().toLatin1() + "|09000|Emitido|||" + Base64ComQuebras(cfe) + "|20240315103016|chave");
-  b->Clica("BtnTesteAtivacao");
+  TesteAtivacaoComSucesso(cfe);
   auto *memo = W<QPlainTextEdit>("MemoCFe");
   QApplication::processEvents();
   QVERIFY(memo->toPlainText().contains(QStringLiteral("<det nItem=\"59\">")));
@@ -306,15 +311,7 @@ void AparenciaTest::CNPJMascaradoNaoEscondeODigito() {
 
 void AparenciaTest::NavegadorAusenteAvisa() {
   // A successful test, then "Abrir no Navegador" where no opener can be started.
-  b->Menu("BtnTestefimafim");
-  b->Valida(QStringLiteral("12345678"));
-  b->f->dialogos.roteiroModal << [](QDialog &d) {
-    auto *j = static_cast<TFFimAFim *>(&d);
-    j->EdtCNPJContrib2->setText(QStringLiteral("11222333000181"));
-    j->BtnOk->click();
-  };
-  fake.Resposta(b->ProximaSessao().toLatin1() + "|09000|Emitido|||" + QByteArray("<CFe/>").toBase64() + "|x|chave");
-  b->Clica("BtnTesteAtivacao");
+  TesteAtivacaoComSucesso("<CFe/>");
   QVERIFY(W<QPushButton>("BtnNaveg")->isEnabled());
   b->f->dialogos.Limpa();
   b->f->dialogos.respostasURL << false << true;

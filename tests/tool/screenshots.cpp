@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -253,6 +254,8 @@ int main(int argc, char *argv[]) {
     QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("BtnValidar")), Qt::LeftButton);
   };
 
+  // The pointer out of the way: Xvfb puts it in the middle of the screen, over the dialogs.
+  QCursor::setPos(janela.screen(), QPoint(0, 0));
   janela.show();
   // ---- Each page as its menu button first shows it -------------------------------------
   Foto(&janela, QStringLiteral("TabNorvi"));
