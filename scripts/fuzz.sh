@@ -19,6 +19,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCFE_BUILD_FUZZ=ON -DCFE
   -DCFE_BUILD_TOOL=ON -DCFE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 
+# The tool's targets write files at every run: in memory, where the system has it.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/falhas

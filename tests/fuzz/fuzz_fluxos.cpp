@@ -23,6 +23,7 @@
 #include "contexto.h"
 #include "dialogos.h"
 #include "fimafim.h"
+#include "painelstatus.h"
 #include "valida.h"
 
 namespace {

@@ -66,6 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   G().ModoDebug = (data[0] & 8) != 0;
   G().Correcao = (data[0] & 16) != 0;
   G().NTent = nTent;
+  // Deadlines of 2 s: the same attempts, in fewer polls of a silent line.
+  for (Funcao f : {kEnviarDadosVenda, kCancelarUltimaVenda, kConsultarNumeroSessao}) {
+    G().timeouts[f].minutos = 0;
+    G().timeouts[f].segundos = 2;
+  }
   GravaTexto(&Estado::PortaSerial, "/dev/ttyACM0");
   for (int i = 0; i < 8; ++i) fuzzdev::Abertura(!(data[1] & (1 << i)));
   std::vector<std::string> respostas;  // "" for silence
