@@ -35,7 +35,7 @@ class DialogosFuzz : public Dialogos {
   bool Confirma(QWidget *, const QString &, const QString &, Icone) override { return true; }
   QString AbreArquivo(QWidget *, const QString &, const QString &) override { return {}; }
   QString SalvaArquivo(QWidget *, const QString &, const QString &) override { return {}; }
-  void OpenURL(const QString &) override {}
+  bool OpenURL(const QString &) override { return true; }
   void MostraModal(QDialog &janela) override {
     if (auto *v = qobject_cast<TFValida *>(&janela)) {
       v->findChild<QLineEdit *>(QStringLiteral("EdtCodigo"))->setText(QStringLiteral("12345678"));
