@@ -121,6 +121,10 @@ void TParametros::Le(const QByteArray &dados) {
   const QString declarada = CodificacaoDeclarada(dados);
   const bool semCodificacao = declarada.isEmpty() && !Utf8Valido(dados);
   QXmlStreamReader r;
+  // Names are taken as written: a column named with a prefix ("x:y") goes back
+  // into the file under that name without its namespace declaration, which a
+  // namespace-aware reading would refuse the next time.
+  r.setNamespaceProcessing(false);
   if (semCodificacao) r.addData(QString::fromLatin1(dados));
   else r.addData(dados);
   if (!r.readNextStartElement() || r.name() != u"DATAPACKET") {

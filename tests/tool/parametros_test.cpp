@@ -202,6 +202,26 @@ class ParametrosTest : public QObject {
     QCOMPARE(depois.Texto(QStringLiteral("extra")), QStringLiteral("0123456789"));
   }
 
+  void ColunaComPrefixoLidaDepoisDeGravada() {
+    // Found by fuzz_parametros (corpus/parametros/ColunaComPrefixo): the file the
+    // tool wrote back could not be read again.
+    QByteArray dados = kArquivoInicial;
+    dados.replace("<FIELD attrname=\"SSID\" fieldtype=\"string\" WIDTH=\"32\"/>",
+                  "<FIELD attrname=\"x:y\" fieldtype=\"string\" WIDTH=\"32\"/>");
+    dados.replace("<ROW RowState=\"4\"", "<ROW xmlns:x=\"urn:x\" x:y=\"v\" RowState=\"4\"");
+    Grava(arquivo, dados);
+    TParametros cds(arquivo);
+    cds.Abre();
+    QCOMPARE(cds.Texto(QStringLiteral("x:y")), QStringLiteral("v"));
+    cds.Edita();
+    cds.Posta();
+    cds.Fecha();
+    TParametros depois(arquivo);
+    depois.Abre();
+    QCOMPARE(depois.Texto(QStringLiteral("x:y")), QStringLiteral("v"));
+    QCOMPARE(depois.Texto(QStringLiteral("tipoInter")), QStringLiteral("ETHE"));
+  }
+
   void ErrosDeConversao_data() {
     QTest::addColumn<QString>("valor");
     QTest::newRow("vazio") << QString();
