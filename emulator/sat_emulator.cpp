@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -369,10 +368,6 @@ void SatEmulator::HandleFrame(const std::string &frame) {
     trace = trace_;
   }
   if (trace) trace('R', frame);
-  // A driver that asked for exclusive use has it until it closes the port; since this side
-  // keeps the slave open, the flag would outlive that close and refuse the next open by a
-  // user other than root.
-  ioctl(slaveHold_, TIOCNXCL);
 
   const auto request = ParseRequest(frame);
   if (!request) return;  // not a request of this device: no answer, like a real device

@@ -324,38 +324,7 @@ const Perfil kVenda{kCmdEnviarDadosVenda, "06", true, SemEdicao, LinhaEnvioVenda
 const Perfil kCancelamento{kCmdCancelarUltimaVenda, "07", false, EditaRespostaCancelamento, LinhaEnvioCancelamento,
                            LinhaConsultaCancelamento};
 
-// Lines of a text with "|" as a further break; a break at the very end adds no line.
-std::vector<std::string> Linhas(const std::string &texto) {
-  std::vector<std::string> linhas;
-  std::string atual;
-  for (size_t i = 0; i < texto.size(); ++i) {
-    char ch = texto[i];
-    if (ch == '|' || ch == '\n' || ch == '\r') {
-      if (ch == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
-      linhas.push_back(std::move(atual));
-      atual.clear();
-    } else {
-      atual += ch;
-    }
-  }
-  if (!atual.empty()) linhas.push_back(std::move(atual));
-  return linhas;
-}
-
 }  // namespace
-
-std::string EditaRespostaCancelamento(const std::string &resposta) {
-  try {
-    std::vector<std::string> linhas = Linhas(resposta);
-    if (linhas.size() != 11 || linhas[1] != "07000") return resposta;
-    std::string editada;
-    for (size_t i = 0; i < 10; ++i) editada += linhas[i] + "|";
-    editada += "|" + linhas[10];
-    return editada;
-  } catch (...) {
-    return resposta;  // a failed edit leaves the reply as it was
-  }
-}
 
 namespace {
 

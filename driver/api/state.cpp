@@ -41,16 +41,17 @@ void RestauraPadroes() {
   Estado &g = G();
   {
     std::lock_guard<std::mutex> guard(g.mutex);
+    // Fresh strings, not assignments, so that no buffer of a long text stays allocated.
     Estado padrao;
-    g.PortaSerial = padrao.PortaSerial;
+    g.PortaSerial.swap(padrao.PortaSerial);
     g.PortaFixa = padrao.PortaFixa;
-    g.BAUDRATE = padrao.BAUDRATE;
-    g.DEBUG = padrao.DEBUG;
-    g.NO_POPUP = padrao.NO_POPUP;
-    g.LIB_LOCK = padrao.LIB_LOCK;
-    g.CORRECAO = padrao.CORRECAO;
-    g.N_TENT = padrao.N_TENT;
-    g.TMP_TENT = padrao.TMP_TENT;
+    g.BAUDRATE.swap(padrao.BAUDRATE);
+    g.DEBUG.swap(padrao.DEBUG);
+    g.NO_POPUP.swap(padrao.NO_POPUP);
+    g.LIB_LOCK.swap(padrao.LIB_LOCK);
+    g.CORRECAO.swap(padrao.CORRECAO);
+    g.N_TENT.swap(padrao.N_TENT);
+    g.TMP_TENT.swap(padrao.TMP_TENT);
     std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), g.timeouts);
   }
   g.ModoDebug = false;

@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "api/lock.h"
-#include "api/recovery.h"
+#include "api/commands.h"
 #include "api/startup.h"
 #include "api/state.h"
 #include "cfedriver.h"
@@ -374,6 +374,34 @@ TEST(EditaRespostaCancelamento, OnlyASuccessfulReplyOfElevenFieldsChanges) {
   EXPECT_EQ(EditaRespostaCancelamento("a|07001|c|d|e|f|g|h|i|j|k"), "a|07001|c|d|e|f|g|h|i|j|k");
   EXPECT_EQ(EditaRespostaCancelamento("no separator"), "no separator");
   EXPECT_EQ(EditaRespostaCancelamento(""), "");
+}
+
+// The two look-ups hand back a session's stored reply: a successful cancellation
+// of eleven fields comes back mended as CancelarUltimaVenda returns it; every
+// other reply as the device sent it.
+TEST_F(ComandosTest, TheSessionLookUpsMendAStoredElevenFieldCancellation) {
+  const std::string onze = "000042|07000|Cancelado|0000|0000|CFe351|20240101|AAA|BBB|CCC|DDD";
+  const std::string doze = "000042|07000|Cancelado|0000|0000|CFe351|20240101|AAA|BBB|CCC|EEE|DDD";
+  const std::string venda = "000042|06000|0000|Emitido|||CFe351|20240101|AAA|BBB|CCC|DDD";
+  struct Caso {
+    const char *nome;
+    std::string armazenada, esperada;
+  };
+  const Caso casos[] = {
+      {"eleven fields", onze, "000042|07000|Cancelado|0000|0000|CFe351|20240101|AAA|BBB|CCC||DDD"},
+      {"twelve fields", doze, doze},
+      {"a sale", venda, venda},
+  };
+  for (const auto &c : casos) {
+    SCOPED_TRACE(c.nome);
+    dispositivo.DefineRoteiro([&](const std::string &) { return std::optional<std::string>(c.armazenada); });
+    EXPECT_EQ(std::string(ConsultarNumeroSessao(50, "C", 42)), c.esperada);
+    EXPECT_EQ(std::string(ConsultarUltimaSessaoFiscal(50, "C")), c.esperada);
+    // The same text as the cancellation itself returns for that reply.
+    if (c.armazenada.substr(7, 2) == "07") {
+      EXPECT_EQ(std::string(CancelarUltimaVenda(42, "C", "K", "D")), c.esperada);
+    }
+  }
 }
 
 // ---- arguments, pointers, the lock ------------------------------------------------------
