@@ -99,11 +99,17 @@ void Pausa(int64_t ms) {
   platform::SleepMs(EscalaMs(ms));
 }
 
-void DefinePrazo(Funcao f) {
+int64_t PrazoDe(Funcao f) {
   // Entries of 60 or more minutes or seconds simply mean that many (00:75 is 75 s).
   Timeout t = LeTimeout(f);
   int64_t ms = int64_t(t.minutos) * 60000 + int64_t(t.segundos) * 1000;
-  G().PrazoResposta = AgoraMs() + EscalaMs(ms);
+  return AgoraMs() + EscalaMs(ms);
+}
+
+void DefinePrazo(Funcao f) { G().PrazoResposta = PrazoDe(f); }
+
+void LimitaPrazo(int64_t ate) {
+  if (G().PrazoResposta.load() > ate) G().PrazoResposta = ate;
 }
 
 bool PrazoPassou() { return AgoraMs() >= G().PrazoResposta.load(); }
