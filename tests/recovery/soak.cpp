@@ -21,21 +21,22 @@ namespace {
 namespace fs = std::filesystem;
 
 // The test clock divides every time by 100. A sale's or cancellation's time-out
-// (00:30) lasts 300 ms: the time a transmission waits for its reply, and the most
-// a final inquiry about the session may take. The session query waits 20 ms
-// (00:02) and TMP_TENT is 3 s (30 ms), so a final inquiry makes several queries.
-// A late reply comes 350 ms after its request, after the driver has given up on
+// (01:00) lasts 600 ms: the time a transmission waits for its reply, and the most
+// a final inquiry about the session may take. The session query waits 100 ms
+// (00:10) and TMP_TENT is 3 s (30 ms), so a final inquiry makes several queries,
+// each with time enough for a device thread that a loaded machine runs late.
+// A late reply comes 700 ms after its request, after the driver has given up on
 // it: it lands between two exchanges (where the next connection throws it away),
 // in a later query's reception (where it is the session's own coupon reply) or in
 // a later call's exchange (where the session check drops it, or the query sees
 // another session's head).
 constexpr int kDivisor = 100;
-constexpr int kAtrasoMs = 350;
+constexpr int kAtrasoMs = 700;
 
 std::string Ini(int nTent) {
   return "N_TENT=" + std::to_string(nTent) +
          "\nTMP_TENT=3\n"
-         "[TIMEOUT]\nT_ENVIAR_DADOS_VENDA=00:30\nT_CANCELAR_ULTIMA_VENDA=00:30\nT_CONSULTAR_NUMERO_SESSAO=00:02\n";
+         "[TIMEOUT]\nT_ENVIAR_DADOS_VENDA=01:00\nT_CANCELAR_ULTIMA_VENDA=01:00\nT_CONSULTAR_NUMERO_SESSAO=00:10\n";
 }
 
 // Sessions of the sales, their resends, and the cancellations' far apart.
