@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -221,17 +220,19 @@ void SatEmulator::SetPersistentFault(const Fault &fault) {
   persistent_.push_back(fault);
 }
 
-void SatEmulator::SetRandomFaults(const RandomFaults &random) {
+void SatEmulator::SetRandomFaults(const RandomFaults &random) { SetRandomFaults(std::vector<RandomFaults>{random}); }
+
+void SatEmulator::SetRandomFaults(const std::vector<RandomFaults> &sets) {
   std::lock_guard lock(mutex_);
-  random_ = random;
-  rng_.seed(random.seed);
+  random_ = sets;
+  if (!sets.empty()) rng_.seed(sets.front().seed);
 }
 
 void SatEmulator::ClearFaults() {
   std::lock_guard lock(mutex_);
   queue_.clear();
   persistent_.clear();
-  random_.reset();
+  random_.clear();
 }
 
 void SatEmulator::SetTrace(std::function<void(char, const std::string &)> trace) {
@@ -249,20 +250,26 @@ std::optional<Fault> SatEmulator::TakeFault(const Request &request) {
   }
   for (const auto &fault : persistent_)
     if (Matches(fault.command, request.command)) return fault;
-  if (!random_) return std::nullopt;
-  const auto &c = random_->commands;
-  if (!c.empty() && std::find(c.begin(), c.end(), request.command) == c.end()) return std::nullopt;
+  const RandomFaults *random = nullptr;
+  for (const auto &set : random_) {
+    const auto &c = set.commands;
+    if (c.empty() || std::find(c.begin(), c.end(), request.command) != c.end()) {
+      random = &set;
+      break;
+    }
+  }
+  if (!random) return std::nullopt;
   double u = std::uniform_real_distribution<double>(0.0, 1.0)(rng_);
   const std::pair<double, FaultKind> odds[] = {
-      {random_->noReply, FaultKind::NoReply}, {random_->loseReply, FaultKind::LoseReply},
-      {random_->busy, FaultKind::Busy},       {random_->lateReply, FaultKind::LateReply},
-      {random_->split, FaultKind::Split},     {random_->otherSession, FaultKind::OtherSession},
-      {random_->etxInside, FaultKind::EtxInside}};
+      {random->noReply, FaultKind::NoReply}, {random->loseReply, FaultKind::LoseReply},
+      {random->busy, FaultKind::Busy},       {random->lateReply, FaultKind::LateReply},
+      {random->split, FaultKind::Split},     {random->otherSession, FaultKind::OtherSession},
+      {random->etxInside, FaultKind::EtxInside}};
   for (const auto &[p, kind] : odds) {
     if (u < p) {
       Fault fault;
       fault.kind = kind;
-      fault.delayMs = random_->lateMs;
+      fault.delayMs = random->lateMs;
       return fault;
     }
     u -= p;
@@ -306,11 +313,26 @@ bool SatEmulator::WriteAll(const std::string &bytes) {
   return done == bytes.size();
 }
 
+void SatEmulator::WriteDueLateReplies() {
+  while (!late_.empty()) {
+    auto proxima = std::min_element(late_.begin(), late_.end(),
+                                    [](const Atrasada &a, const Atrasada &b) { return a.quandoMs < b.quandoMs; });
+    if (proxima->quandoMs > NowMs()) return;
+    Atrasada atrasada = std::move(*proxima);
+    late_.erase(proxima);
+    WriteReply(atrasada.request, atrasada.reply, atrasada.fault);
+  }
+}
+
 void SatEmulator::Run() {
   std::string input;
   while (!stopping_) {
     int timeout = -1;
     if (endless_) timeout = static_cast<int>(std::max<int64_t>(0, endlessNextMs_ - NowMs()));
+    for (const auto &a : late_) {
+      const int ate = static_cast<int>(std::max<int64_t>(0, a.quandoMs - NowMs()));
+      timeout = timeout < 0 ? ate : std::min(timeout, ate);
+    }
     pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
     if (poll(fds, 2, timeout) < 0 && errno != EINTR) break;
     if (fds[1].revents & POLLIN) {
@@ -325,6 +347,7 @@ void SatEmulator::Run() {
       stale.swap(staleBytes_);
     }
     for (const auto &bytes : stale) WriteAll(bytes);
+    WriteDueLateReplies();
 
     if (fds[0].revents & POLLIN) {
       char buf[65536];
@@ -369,10 +392,6 @@ void SatEmulator::HandleFrame(const std::string &frame) {
     trace = trace_;
   }
   if (trace) trace('R', frame);
-  // A driver that asked for exclusive use has it until it closes the port; since this side
-  // keeps the slave open, the flag would outlive that close and refuse the next open by a
-  // user other than root.
-  ioctl(slaveHold_, TIOCNXCL);
 
   const auto request = ParseRequest(frame);
   if (!request) return;  // not a request of this device: no answer, like a real device
@@ -412,7 +431,11 @@ void SatEmulator::HandleFrame(const std::string &frame) {
   }
   if (fault && kind == FaultKind::LoseReply) return;
   if (fault && kind == FaultKind::OtherSession) reply = WithOtherSession(reply);
-  if (fault && kind == FaultKind::LateReply && !Pause(fault->delayMs)) return;
+  if (fault && kind == FaultKind::LateReply) {
+    // Held back, not slept on: a reply delayed on its way does not stop the device.
+    late_.push_back({NowMs() + fault->delayMs, *request, reply, *fault});
+    return;
+  }
   WriteReply(*request, reply, fault);
 }
 

@@ -29,7 +29,7 @@ namespace satemu {
 enum class FaultKind {
   NoReply,       // the request is lost before the device sees it: nothing issued, no reply
   LoseReply,     // the request is processed (a sale is issued and stored), the reply is lost
-  LateReply,     // processed; the reply goes out after delayMs
+  LateReply,     // processed; the reply goes out after delayMs (other requests are answered meanwhile)
   Busy,          // answered with the command's busy code xx098; nothing processed
   Split,         // the reply goes out in `parts` writes, pauseMs apart
   OtherSession,  // processed; the reply goes out with another session number (session + 1).
@@ -118,6 +118,9 @@ class SatEmulator {
   void InjectFault(const Fault &fault);
   void SetPersistentFault(const Fault &fault);
   void SetRandomFaults(const RandomFaults &random);
+  // Several sets: a request takes the first set that lists its command (or lists none);
+  // one generator, seeded from the first set.
+  void SetRandomFaults(const std::vector<RandomFaults> &sets);
   void ClearFaults();  // queue, persistent and random
 
   // Called from the emulator's thread with 'R' and each request frame, 'A' and each reply text.
@@ -141,7 +144,7 @@ class SatEmulator {
   std::vector<std::string> replies_;
   std::deque<Fault> queue_;
   std::vector<Fault> persistent_;
-  std::optional<RandomFaults> random_;
+  std::vector<RandomFaults> random_;
   std::mt19937 rng_;
   std::vector<std::string> staleBytes_;
   std::function<void(char, const std::string &)> trace_;
@@ -153,6 +156,16 @@ class SatEmulator {
   int hangups_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread thread_;
+
+  // Late replies waiting for their time (the emulator's thread only).
+  struct Atrasada {
+    int64_t quandoMs;
+    Request request;
+    std::string reply;
+    Fault fault;
+  };
+  std::vector<Atrasada> late_;
+  void WriteDueLateReplies();
 
   // Never-ending data, while active.
   bool endless_ = false;

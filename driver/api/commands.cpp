@@ -70,24 +70,53 @@ std::string Troca(const Comando &c, const std::string &requisicao, int sessao) {
 ChamadaTravada::ChamadaTravada() { EntraLock(); }
 ChamadaTravada::~ChamadaTravada() { LiberaLock(); }
 
-std::string &RespostaSat() {
-  thread_local std::string resposta;
-  return resposta;
+const char *DevolveResposta(uint64_t inicio, std::string texto) {
+  return GuardaRespostaSat(inicio, std::move(texto));
 }
 
-const char *DevolveResposta(std::string texto) {
-  std::string &resposta = RespostaSat();
-  resposta = std::move(texto);
-  return resposta.c_str();
-}
-
-const char *DevolveOcupado(const Comando &c, int sessao, bool comExtra) {
+const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao, bool comExtra) {
   try {
-    return DevolveResposta(RespostaOcupado(c, sessao, comExtra));
+    return DevolveResposta(inicio, RespostaOcupado(c, sessao, comExtra));
   } catch (...) {
     return "";  // not even the busy reply could be built (out of memory)
   }
 }
+
+namespace {
+
+// Lines of a text with "|" as a further break; a break at the very end adds no line.
+std::vector<std::string> Linhas(const std::string &texto) {
+  std::vector<std::string> linhas;
+  std::string atual;
+  for (size_t i = 0; i < texto.size(); ++i) {
+    char ch = texto[i];
+    if (ch == '|' || ch == '\n' || ch == '\r') {
+      if (ch == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
+      linhas.push_back(std::move(atual));
+      atual.clear();
+    } else {
+      atual += ch;
+    }
+  }
+  if (!atual.empty()) linhas.push_back(std::move(atual));
+  return linhas;
+}
+
+}  // namespace
+
+std::string EditaRespostaCancelamento(const std::string &resposta) {
+  try {
+    std::vector<std::string> linhas = Linhas(resposta);
+    if (linhas.size() != 11 || linhas[1] != "07000") return resposta;
+    std::string editada;
+    for (size_t i = 0; i < 10; ++i) editada += linhas[i] + "|";
+    editada += "|" + linhas[10];
+    return editada;
+  } catch (...) {
+    return resposta;  // a failed edit leaves the reply as it was
+  }
+}
+
 
 namespace {
 
@@ -142,8 +171,10 @@ std::string Simples(const Comando &c, int sessao, const std::vector<std::string_
 
 // A query that repeats while the device answers with its busy code.
 // nomeChamada: the name in the call line, which differs for ConsultarUltimaSessaoFiscal.
+// editaCancelamento: the look-ups of a stored reply, which mend a cancellation
+// reply as CancelarUltimaVenda does, so that both give the same text.
 std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
-                      const std::vector<std::string_view> &campos) {
+                      const std::vector<std::string_view> &campos, bool editaCancelamento = false) {
   ChamadaTravada trava;
   const std::string S = TextoSessao(sessao);
   const std::string corpo = Campos(S, campos, campos.size());
@@ -162,7 +193,7 @@ std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
         std::string codigo = CodigoRetorno(resposta);
         if (G().ModoDebug) GravaLog(std::string(c.nome) + " -> CodRet: " + codigo);
         if (codigo != c.ocupado) {
-          resultado = std::move(resposta);
+          resultado = editaCancelamento ? EditaRespostaCancelamento(resposta) : std::move(resposta);
           break;
         }
         if (G().ModoDebug) GravaLog(std::string(c.nome) + ": possivel processo de atualizacao");
@@ -224,7 +255,7 @@ const char *ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao
   return Responde(kCmdConsultarNumeroSessao, numeroSessao, false, [&] {
     // The looked-up number is written as a session text, unlike other integer fields.
     std::string codigo = Texto(codigoDeAtivacao), procurada = TextoSessao(cNumeroDeSessao);
-    return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada});
+    return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada}, true);
   });
 }
 
@@ -284,7 +315,7 @@ const char *TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivaca
 const char *ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao) {
   return Responde(kCmdConsultarUltimaSessaoFiscal, numeroSessao, false, [&] {
     std::string codigo = Texto(codigoDeAtivacao);
-    return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo});
+    return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo}, true);
   });
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "api/state.h"
+#include "api/textos.h"
 
 namespace cfe {
 
@@ -35,6 +36,12 @@ std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra = false)
 // The up to five bytes after the first "|" (empty when there is none).
 std::string CodigoRetorno(std::string_view resposta);
 
+// A successful cancellation reply (code 07000) of exactly eleven fields gains the
+// empty field the device leaves out, before its last field; any other reply stays
+// as it is. CancelarUltimaVenda and the two session look-ups, which hand back the
+// same stored reply, all apply it.
+std::string EditaRespostaCancelamento(const std::string &resposta);
+
 // One exchange: deadline, request, reply. The reply is a zero-terminated text,
 // so it is cut at its first zero byte; empty when nothing usable came.
 std::string Troca(const Comando &c, const std::string &requisicao, int sessao);
@@ -51,20 +58,20 @@ class ChamadaTravada {
   ChamadaTravada &operator=(const ChamadaTravada &) = delete;
 };
 
-// The calling thread's reply buffer (RespostaSat): one per thread, so a text
-// handed to one thread is never freed or rewritten by another thread's call.
-std::string &RespostaSat();
-const char *DevolveResposta(std::string texto);
-const char *DevolveOcupado(const Comando &c, int sessao, bool comExtra);
+// Hands a SAT function's text back through the calling thread's reply text
+// (RespostaSat, api/textos.h); inicio is the call's number from InicioDeChamada.
+const char *DevolveResposta(uint64_t inicio, std::string texto);
+const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao, bool comExtra);
 
-// Runs a SAT function's body and hands its text back through the calling
-// thread's reply buffer. Nothing escapes: any failure becomes the busy reply.
+// Runs a SAT function's body and hands its text back. Nothing escapes: any
+// failure becomes the busy reply.
 template <typename Corpo>
 const char *Responde(const Comando &c, int sessao, bool comExtra, Corpo &&corpo) {
+  const uint64_t inicio = InicioDeChamada();
   try {
-    return DevolveResposta(corpo());
+    return DevolveResposta(inicio, corpo());
   } catch (...) {
-    return DevolveOcupado(c, sessao, comExtra);
+    return DevolveOcupado(inicio, c, sessao, comExtra);
   }
 }
 

@@ -9,8 +9,12 @@
 // A transmission that got no reply may have been issued, so it always leads to a
 // Consulta; so does a session query answered busy. Retransmitting after either
 // would let the device issue a second coupon for the same sale.
+// When the attempts run out while that is still open (ConsultaFinal), the device
+// is asked about the session before the call returns: the busy reply tells the
+// till to send the sale again, which is safe only when the device holds none.
 #include "api/recovery.h"
 
+#include <cctype>
 #include <optional>
 #include <vector>
 
@@ -75,6 +79,9 @@ struct Tentativas {
   bool ocupado = false;                  // the last transmission was answered with the busy code
   std::optional<std::string> resultado;  // unset until an attempt sets it
   std::string ultimaOcupada;             // last device reply that carried the busy code
+  // A transmission went out and neither its reply nor an answer of the device
+  // about the session has come back since: the coupon may have been issued.
+  bool incerto = false;
 };
 
 std::string Num(int n) { return std::to_string(n); }
@@ -91,10 +98,24 @@ void LogConsulta(const Recuperacao &r, PassoConsulta p, int n, const std::string
   if (G().ModoDebug) Escreve(r.linhaConsulta(r, p, n, arg));
 }
 
+// A coupon reply of the session after stray bytes (line noise, the tail of an
+// earlier frame) is still that reply: the bytes before its head are dropped and
+// logged. A head right after a digit is part of a longer session number.
+void DescartaAntesDaCabeca(const Recuperacao &r, std::string &resposta) {
+  if (resposta.rfind(r.cabecaEsperada, 0) == 0) return;
+  size_t p = resposta.find(r.cabecaEsperada);
+  while (p != std::string::npos && (isdigit(static_cast<unsigned char>(resposta[p - 1])) || resposta[p - 1] == '-'))
+    p = resposta.find(r.cabecaEsperada, p + 1);
+  if (p == std::string::npos) return;
+  if (G().ModoDebug) GravaLog("(*)Bytes descartados antes da resposta da sessao " + r.S + ": " + resposta.substr(0, p));
+  resposta.erase(0, p);
+}
+
 // One transmission of the coupon over a connected link; the reply, or empty.
-std::string Transmite(const Recuperacao &r, Envio e, int n) {
+std::string Transmite(const Recuperacao &r, Tentativas &t, Envio e) {
   DefinePrazo(r.cmd.funcao);
-  if (e != Envio::Primeira) LogEnvio(r, e, Passo::Inicio, n);
+  if (e != Envio::Primeira) LogEnvio(r, e, Passo::Inicio, t.n);
+  t.incerto = true;
   if (!EnviaParaSat(r.transmissao)) return "";
   if (e == Envio::Primeira && r.prazoAposEnvio) DefinePrazo(r.cmd.funcao);
   return TextoC(RecebeDoSat(r.sessao));
@@ -102,6 +123,7 @@ std::string Transmite(const Recuperacao &r, Envio e, int n) {
 
 // Evaluates a transmission's reply.
 Desfecho AvaliaEnvio(const Recuperacao &r, Tentativas &t, Envio e, std::string resposta) {
+  DescartaAntesDaCabeca(r, resposta);
   // Only a coupon reply of this session (S|06 / S|07) answers the transmission. What
   // else gets through the reception (the tail of an earlier reply, whose head is no
   // number; a late reply to this session's query) says nothing of this coupon, which
@@ -112,6 +134,7 @@ Desfecho AvaliaEnvio(const Recuperacao &r, Tentativas &t, Envio e, std::string r
     t.resultado = r.ocupado;
     return Desfecho::Proxima;
   }
+  t.incerto = false;  // answered: issued, refused, or busy (nothing issued)
   const std::string codigo = CodigoRetorno(resposta);
   LogEnvio(r, e, Passo::Resposta, t.n, resposta);
   LogEnvio(r, e, Passo::Codigo, t.n, codigo);
@@ -131,7 +154,7 @@ Desfecho Primeira(const Recuperacao &r, Tentativas &t) {
     t.resultado = r.ocupado;
     return Desfecho::Mantem;
   }
-  return AvaliaEnvio(r, t, Envio::Primeira, Transmite(r, Envio::Primeira, t.n));
+  return AvaliaEnvio(r, t, Envio::Primeira, Transmite(r, t, Envio::Primeira));
 }
 
 // Asks the device whether the session already produced its coupon.
@@ -142,6 +165,7 @@ Desfecho Consulta(const Recuperacao &r, Tentativas &t) {
     t.resultado = r.ocupado;
     return Desfecho::Proxima;
   }
+  DescartaAntesDaCabeca(r, resposta);
   const std::string codigo = CodigoRetorno(resposta);
   LogConsulta(r, PassoConsulta::Resposta, t.n, resposta);
   LogConsulta(r, PassoConsulta::Codigo, t.n, codigo);
@@ -161,7 +185,8 @@ Desfecho Consulta(const Recuperacao &r, Tentativas &t) {
     return Desfecho::Proxima;
   }
   // The device holds no coupon for the session: send it again in this attempt.
-  return AvaliaEnvio(r, t, Envio::Reenvio, Transmite(r, Envio::Reenvio, t.n));
+  t.incerto = false;
+  return AvaliaEnvio(r, t, Envio::Reenvio, Transmite(r, t, Envio::Reenvio));
 }
 
 Desfecho Tentativa(const Recuperacao &r, Tentativas &t) {
@@ -172,8 +197,51 @@ Desfecho Tentativa(const Recuperacao &r, Tentativas &t) {
     t.resultado = r.ocupado;
     return Desfecho::Mantem;
   }
-  if (t.ocupado) return AvaliaEnvio(r, t, Envio::Atualizacao, Transmite(r, Envio::Atualizacao, t.n));
+  if (t.ocupado) return AvaliaEnvio(r, t, Envio::Atualizacao, Transmite(r, t, Envio::Atualizacao));
   return Consulta(r, t);
+}
+
+void LogFinal(const std::string &linha) {
+  if (G().ModoDebug) GravaLog(linha);
+}
+
+// After the last attempt, with the coupon's fate unknown: asks the device about
+// the session, one query every TMP_TENT seconds, for at most the function's own
+// time-out. The stored coupon reply when the device holds one; the busy reply
+// when it holds none (sending again is then safe) and when it never gave an
+// answer about the session, the one case in which the fate stays unknown.
+std::string ConsultaFinal(const Recuperacao &r, const char *nome) {
+  LogFinal(std::string("(*)") + nome + ": destino do cupom incerto; consulta final da sessao " + r.S);
+  const int64_t fim = PrazoDe(r.cmd.funcao);
+  for (bool primeira = true;; primeira = false) {
+    const int64_t pausa = int64_t(G().TmpTent) * 1000;
+    if (!primeira) {
+      if (AgoraMs() + EscalaMs(pausa) >= fim) break;
+      Pausa(pausa);
+    }
+    LogFinal("(*)ConsultarNumeroSessao(final): " + r.consultaCampos);
+    if (VerificaConexao()) continue;
+    DefinePrazo(kConsultarNumeroSessao);
+    LimitaPrazo(fim);
+    EnviaParaSat(r.consulta);
+    std::string resposta = TextoC(RecebeDoSat());
+    if (resposta.empty()) continue;
+    DescartaAntesDaCabeca(r, resposta);
+    LogFinal(std::string("(*)Retorno de ") + nome + "|ConsultarNumeroSessao(final): " + resposta);
+    if (CodigoRetorno(resposta) == kCmdConsultarNumeroSessao.ocupado) continue;
+    const std::string cabeca = resposta.substr(0, 9);
+    if (cabeca == r.cabecaEsperada) {
+      LogConsulta(r, PassoConsulta::Gerado, 0, Num(r.sessao));
+      return r.edita(resposta);
+    }
+    if (cabeca.substr(0, 6) == r.S) {
+      LogFinal(std::string("(*)") + nome + ": SAT nao tem cupom da sessao " + r.S + "; reenvio seguro");
+      return r.ocupado;
+    }
+    // Another session's reply says nothing of this one: ask again.
+  }
+  LogFinal(std::string("(*)") + nome + ": SAT nao respondeu; destino do cupom da sessao " + r.S + " desconhecido");
+  return r.ocupado;
 }
 
 // Runs the attempts while n <= N_TENT, pausing TMP_TENT seconds between two.
@@ -181,13 +249,18 @@ Desfecho Tentativa(const Recuperacao &r, Tentativas &t) {
 // device reply, the last such reply.
 std::string Executa(const Recuperacao &r, const char *nome) {
   Tentativas t;
+  bool fim = false;
   while (t.n <= G().NTent) {
     Desfecho d = Tentativa(r, t);
-    if (d == Desfecho::Fim) break;
+    if (d == Desfecho::Fim) {
+      fim = true;
+      break;
+    }
     if (d != Desfecho::Mantem) t.ocupado = d == Desfecho::Atualizar;
     ++t.n;
     if (t.n <= G().NTent) Pausa(int64_t(G().TmpTent) * 1000);
   }
+  if (!fim && t.incerto) t.resultado = ConsultaFinal(r, nome);
   std::string resultado = t.resultado ? *t.resultado : (t.ultimaOcupada.empty() ? r.ocupado : t.ultimaOcupada);
   if (G().ModoDebug) GravaLog(std::string("Resposta de ") + nome + "[" + Num(t.n) + "]: " + resultado);
   return resultado;
@@ -324,38 +397,7 @@ const Perfil kVenda{kCmdEnviarDadosVenda, "06", true, SemEdicao, LinhaEnvioVenda
 const Perfil kCancelamento{kCmdCancelarUltimaVenda, "07", false, EditaRespostaCancelamento, LinhaEnvioCancelamento,
                            LinhaConsultaCancelamento};
 
-// Lines of a text with "|" as a further break; a break at the very end adds no line.
-std::vector<std::string> Linhas(const std::string &texto) {
-  std::vector<std::string> linhas;
-  std::string atual;
-  for (size_t i = 0; i < texto.size(); ++i) {
-    char ch = texto[i];
-    if (ch == '|' || ch == '\n' || ch == '\r') {
-      if (ch == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
-      linhas.push_back(std::move(atual));
-      atual.clear();
-    } else {
-      atual += ch;
-    }
-  }
-  if (!atual.empty()) linhas.push_back(std::move(atual));
-  return linhas;
-}
-
 }  // namespace
-
-std::string EditaRespostaCancelamento(const std::string &resposta) {
-  try {
-    std::vector<std::string> linhas = Linhas(resposta);
-    if (linhas.size() != 11 || linhas[1] != "07000") return resposta;
-    std::string editada;
-    for (size_t i = 0; i < 10; ++i) editada += linhas[i] + "|";
-    editada += "|" + linhas[10];
-    return editada;
-  } catch (...) {
-    return resposta;  // a failed edit leaves the reply as it was
-  }
-}
 
 namespace {
 

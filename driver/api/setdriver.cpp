@@ -6,6 +6,7 @@
 #include "api/log.h"
 #include "api/settings.h"
 #include "api/state.h"
+#include "api/textos.h"
 #include "cfedriver.h"
 #include "link/discovery.h"
 
@@ -139,18 +140,15 @@ std::string Executa(const std::string &comando, const std::string &v) {
 }  // namespace cfe
 
 extern "C" const char *SetDriver(const char *comando, const char *valor) {
-  // The reply (RespostaDriver) is per thread, like the SAT functions' reply:
-  // one thread's call never frees or rewrites the text another thread reads.
-  thread_local std::string RespostaDriver;
+  // RespostaDriver: the calling thread's own text, apart from its SAT reply
+  // (api/textos.h), so that neither a SAT call nor another thread rewrites it.
+  const uint64_t inicio = cfe::InicioDeChamada();
+  std::string resposta;
   try {
-    RespostaDriver = "OK";
-    RespostaDriver = cfe::Executa(cfe::Apara(comando), cfe::Apara(valor));
+    resposta = cfe::Executa(cfe::Apara(comando), cfe::Apara(valor));
   } catch (...) {
-    // Only a failure to allocate gets here; the reply stays "OK" or "FALHA".
-    try {
-      RespostaDriver = "FALHA";
-    } catch (...) {
-    }
+    // Only a failure to allocate gets here.
+    return cfe::GuardaRespostaDriver(inicio, "FALHA");
   }
-  return RespostaDriver.c_str();
+  return cfe::GuardaRespostaDriver(inicio, std::move(resposta));
 }

@@ -4,6 +4,7 @@
 #include "api/log.h"
 #include "api/settings.h"
 #include "api/state.h"
+#include "api/textos.h"
 #include "link/discovery.h"
 #include "link/serialchannel.h"
 
@@ -113,8 +114,9 @@ void Inicializa() {
 }
 
 void Finaliza() {
-  // Only the library-wide state: per-thread reply texts are released by their
-  // threads, and at process exit they are already gone when this runs.
+  // The reply texts of every thread, and the settings back to their built-in
+  // values, so that nothing stays on the heap once the library is gone.
+  LiberaTextos();
   try {
     RestauraPadroes();
   } catch (...) {

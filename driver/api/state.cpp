@@ -41,16 +41,17 @@ void RestauraPadroes() {
   Estado &g = G();
   {
     std::lock_guard<std::mutex> guard(g.mutex);
+    // Fresh strings, not assignments, so that no buffer of a long text stays allocated.
     Estado padrao;
-    g.PortaSerial = padrao.PortaSerial;
+    g.PortaSerial.swap(padrao.PortaSerial);
     g.PortaFixa = padrao.PortaFixa;
-    g.BAUDRATE = padrao.BAUDRATE;
-    g.DEBUG = padrao.DEBUG;
-    g.NO_POPUP = padrao.NO_POPUP;
-    g.LIB_LOCK = padrao.LIB_LOCK;
-    g.CORRECAO = padrao.CORRECAO;
-    g.N_TENT = padrao.N_TENT;
-    g.TMP_TENT = padrao.TMP_TENT;
+    g.BAUDRATE.swap(padrao.BAUDRATE);
+    g.DEBUG.swap(padrao.DEBUG);
+    g.NO_POPUP.swap(padrao.NO_POPUP);
+    g.LIB_LOCK.swap(padrao.LIB_LOCK);
+    g.CORRECAO.swap(padrao.CORRECAO);
+    g.N_TENT.swap(padrao.N_TENT);
+    g.TMP_TENT.swap(padrao.TMP_TENT);
     std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), g.timeouts);
   }
   g.ModoDebug = false;
@@ -98,11 +99,17 @@ void Pausa(int64_t ms) {
   platform::SleepMs(EscalaMs(ms));
 }
 
-void DefinePrazo(Funcao f) {
+int64_t PrazoDe(Funcao f) {
   // Entries of 60 or more minutes or seconds simply mean that many (00:75 is 75 s).
   Timeout t = LeTimeout(f);
   int64_t ms = int64_t(t.minutos) * 60000 + int64_t(t.segundos) * 1000;
-  G().PrazoResposta = AgoraMs() + EscalaMs(ms);
+  return AgoraMs() + EscalaMs(ms);
+}
+
+void DefinePrazo(Funcao f) { G().PrazoResposta = PrazoDe(f); }
+
+void LimitaPrazo(int64_t ate) {
+  if (G().PrazoResposta.load() > ate) G().PrazoResposta = ate;
 }
 
 bool PrazoPassou() { return AgoraMs() >= G().PrazoResposta.load(); }

@@ -86,6 +86,8 @@ int64_t AgoraMs();              // monotonic clock
 void Pausa(int64_t ms);         // sleep (divided in tests)
 int64_t EscalaMs(int64_t ms);   // a duration as the library waits it
 void DefinePrazo(Funcao f);     // PrazoResposta := now + the command's time-out
+int64_t PrazoDe(Funcao f);      // now + the command's time-out, as DefinePrazo would set it
+void LimitaPrazo(int64_t ate);  // PrazoResposta no later than ate
 bool PrazoPassou();             // now >= PrazoResposta
 int64_t RestanteMs();           // milliseconds left until PrazoResposta (0 when passed)
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -72,20 +73,24 @@ static bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-static bool WriteWithFlags(const std::string &path, std::string_view bytes, int flags) {
-  int fd = open(path.c_str(), flags | O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+// Opens without blocking (a FIFO with no reader fails at once, one with a reader
+// is refused below) and without following a link, then looks at what it opened.
+static bool WriteSafely(const std::string &path, std::string_view bytes, bool replace) {
+  int fd = open(path.c_str(),
+                O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (replace ? 0 : O_APPEND),
+                0600);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
+  struct stat st{};
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+  if (ok && (st.st_mode & 07777) != 0600) ok = fchmod(fd, 0600) == 0;
+  if (ok && replace) ok = ftruncate(fd, 0) == 0;  // only now: never truncate what is refused
+  if (ok) ok = WriteAll(fd, bytes);
   return close(fd) == 0 && ok;
 }
 
-bool AppendToFile(const std::string &path, std::string_view bytes) {
-  return WriteWithFlags(path, bytes, O_APPEND);
-}
+bool AppendToFile(const std::string &path, std::string_view bytes) { return WriteSafely(path, bytes, false); }
 
-bool ReplaceFile(const std::string &path, std::string_view bytes) {
-  return WriteWithFlags(path, bytes, O_TRUNC);
-}
+bool ReplaceFile(const std::string &path, std::string_view bytes) { return WriteSafely(path, bytes, true); }
 
 bool FileExists(const std::string &path) {
   struct stat st{};
@@ -109,6 +114,28 @@ bool ReadWholeFile(const std::string &path, std::string &out) {
   }
   close(fd);
   return true;
+}
+
+// ---- per-thread slot ------------------------------------------------------
+
+namespace {
+pthread_key_t g_slotKey;
+bool g_slotKeyValid = false;  // the caller serialises Create, Get, Set and Delete
+}  // namespace
+
+bool ThreadSlotCreate(void (*atThreadEnd)(void *)) {
+  if (g_slotKeyValid) return true;
+  g_slotKeyValid = pthread_key_create(&g_slotKey, atThreadEnd) == 0;
+  return g_slotKeyValid;
+}
+
+void *ThreadSlotGet() { return g_slotKeyValid ? pthread_getspecific(g_slotKey) : nullptr; }
+
+bool ThreadSlotSet(void *slot) { return g_slotKeyValid && pthread_setspecific(g_slotKey, slot) == 0; }
+
+void ThreadSlotDelete() {
+  if (g_slotKeyValid) pthread_key_delete(g_slotKey);
+  g_slotKeyValid = false;
 }
 
 // ---- serial ports --------------------------------------------------------
@@ -199,7 +226,9 @@ int SerialOpen(const std::string &path, int &fd) {
 }
 
 void SerialClose(int fd) {
-  if (fd >= 0) close(fd);  // also drops the flock
+  if (fd < 0) return;
+  ioctl(fd, TIOCNXCL);  // fails harmlessly where the flag was never set
+  close(fd);            // also drops the flock
 }
 
 int SerialConfig(int fd, const SerialParams &p) {

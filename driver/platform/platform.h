@@ -22,17 +22,32 @@ std::string LocalDateTimeText();
 std::string ExecutableDir();
 // Value of an environment variable, or empty when unset.
 std::string EnvText(const char *name);
-// Appends bytes to a file, creating it with mode 0600; never follows a symbolic link.
+// Appends bytes to a file, creating it with mode 0600. Writes only to a regular
+// file owned by the effective user (made 0600 when it is not); anything else at
+// the path (a symbolic link, FIFO, device, folder, another user's file) is left
+// alone and false returned. Never blocks on what it finds there.
 bool AppendToFile(const std::string &path, std::string_view bytes);
-// Replaces a file's contents (mode 0600, no symbolic link followed).
+// Replaces a file's contents, with the same rules as AppendToFile.
 bool ReplaceFile(const std::string &path, std::string_view bytes);
 bool FileExists(const std::string &path);
 bool ReadWholeFile(const std::string &path, std::string &out);
+
+// ---- per-thread slot ------------------------------------------------------
+// One pointer per thread, and a function told, in a thread that set one, when
+// that thread ends. Not a thread_local object with a destructor: the loader
+// keeps a library with such destructors registered mapped after dlclose.
+bool ThreadSlotCreate(void (*atThreadEnd)(void *slot));
+void *ThreadSlotGet();
+bool ThreadSlotSet(void *slot);
+// After this no thread is told of its end any more; Create may be called again.
+void ThreadSlotDelete();
 
 // ---- serial ports --------------------------------------------------------
 // A port is a file descriptor, -1 when none. Every call returns 0 or the
 // system's error number; nothing here keeps state of its own.
 int SerialOpen(const std::string &path, int &fd);  // exclusive, non-blocking
+// Clears the exclusive flag, then closes: the flag belongs to the terminal, not
+// to this descriptor, and would outlive the close while anyone else holds the port.
 void SerialClose(int fd);
 
 struct SerialParams {

@@ -206,12 +206,6 @@ TEST_F(PartidaTest, NoSettingsFileMeansBuiltInValuesAndASearch) {
   EXPECT_FALSE(std::filesystem::exists(pasta / "cfe.log"));
 }
 
-TEST_F(PartidaTest, DefaultPathIsSatIniNextToTheProgram) {
-  unsetenv("CFEDRIVER_INI");
-  if (cfe::platform::FileExists(cfe::kIniDoSistema)) GTEST_SKIP() << "this machine has " << cfe::kIniDoSistema;
-  EXPECT_EQ(cfe::CaminhoIni(), cfe::platform::ExecutableDir() + "/sat.ini");
-}
-
 // The system-wide file is read only when the caller's own is missing.
 TEST_F(PartidaTest, SystemIniIsTheLastResort) {
   EXPECT_STREQ(cfe::kIniDoSistema, "/etc/cfedriver/sat.ini");

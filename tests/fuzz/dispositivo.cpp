@@ -193,6 +193,22 @@ bool ListTtys(const std::string &, std::vector<TtyEntry> &out) {
   return true;
 }
 
+// The targets call from one thread, which never ends: one slot.
+namespace {
+void *g_slot = nullptr;
+bool g_slotCriado = false;
+}  // namespace
+bool ThreadSlotCreate(void (*)(void *)) { return g_slotCriado = true; }
+void *ThreadSlotGet() { return g_slotCriado ? g_slot : nullptr; }
+bool ThreadSlotSet(void *slot) {
+  g_slot = slot;
+  return g_slotCriado;
+}
+void ThreadSlotDelete() {
+  g_slot = nullptr;
+  g_slotCriado = false;
+}
+
 }  // namespace cfe::platform
 
 namespace fuzzdev {

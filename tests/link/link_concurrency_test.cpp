@@ -37,8 +37,12 @@ TEST(LinkConcurrency, SimultaneousExchangesAndChannelCallsStaySound) {
   });
 
   std::atomic<int> replies{0};
+  std::atomic<bool> callersDone{false};
+  // At least 15 exchanges each, and on until one has got through the
+  // interference (or a generous limit): the channel must not stay spoilt.
+  const int64_t limit = AgoraMs() + 60000;
   auto caller = [&] {
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 15 || (replies == 0 && AgoraMs() < limit); ++i) {
       if (VerificaConexao()) continue;
       G().PrazoResposta = AgoraMs() + 300;
       EnviaParaSat("|05|000001");
@@ -51,7 +55,7 @@ TEST(LinkConcurrency, SimultaneousExchangesAndChannelCallsStaySound) {
   };
   auto meddler = [&] {
     TSerialChannel &c = CanalSerial();
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200 || !callersDone; ++i) {
       try {  // the callers turn the exception switch on and off meanwhile
         c.WaitingDataEx();
         c.RecvPacket(1);
@@ -65,7 +69,9 @@ TEST(LinkConcurrency, SimultaneousExchangesAndChannelCallsStaySound) {
   std::thread a(caller), b(caller), m(meddler);
   a.join();
   b.join();
+  callersDone = true;
   m.join();
+  EXPECT_GT(replies.load(), 0) << "no exchange got through while the channel was meddled with";
   stop = true;
   device.join();
 

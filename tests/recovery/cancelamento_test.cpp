@@ -24,6 +24,13 @@ std::string K8(int n) { return "(*)ConsultarNumeroSessao(Canc)[" + N(n) + "]: da
 std::string U1(int n) { return "Retransmissao(atualiz.) -> CancelarUltimaVenda[" + N(n) + "]: " + campos; }
 std::string R1(int n) { return "Retransmissao -> CancelarUltimaVenda[" + N(n) + "]: " + campos; }
 std::string F1(int n, const std::string &r) { return "Resposta de CancelarUltimaVenda[" + N(n) + "]: " + r; }
+// The final inquiry after the last attempt, and stray bytes before a reply.
+const std::string I1 = "(*)CancelarUltimaVenda: destino do cupom incerto; consulta final da sessao " + S;
+const std::string I2 = "(*)ConsultarNumeroSessao(final): " + S + "|C|" + S;
+std::string I3(const std::string &r) { return "(*)Retorno de CancelarUltimaVenda|ConsultarNumeroSessao(final): " + r; }
+const std::string INenhum = "(*)CancelarUltimaVenda: SAT nao tem cupom da sessao " + S + "; reenvio seguro";
+const std::string IDesconhecido = "(*)CancelarUltimaVenda: SAT nao respondeu; destino do cupom da sessao " + S + " desconhecido";
+std::string Lixo(const std::string &b) { return "(*)Bytes descartados antes da resposta da sessao " + S + ": " + b; }
 
 // Device replies. A successful reply of eleven fields comes back with an empty
 // field before its last one.
@@ -48,7 +55,19 @@ const Linha kLinhas[] = {
     // FIRST
     {"FirstReplyIsEdited", 3, {}, {cancelado}, "T", {C1(1), C2("07000"), F1(1, canceladoEditado)}, canceladoEditado, 1},
     {"FirstRefusalIsReturnedUnchanged", 3, {}, {invalido}, "T", {C1(1), C2("07002"), F1(1, invalido)}, invalido, 1},
-    {"OneAttemptNoReply", 1, {}, {nada}, "T", {C1(1), F1(2, ocupado)}, ocupado, 2},
+    // The attempts end with the cancellation's fate unknown: the device is asked first.
+    {"OneAttemptNoReplyFinalQueryFindsNoCancellation", 1, {}, {nada, semSessao}, "TQ",
+     {C1(1), I1, I2, I3(semSessao), INenhum, F1(2, ocupado)}, ocupado, 2},
+    {"OneAttemptNoReplyFinalQueryFindsTheCancellationEdited", 1, {}, {nada, cancelado}, "TQ",
+     {C1(1), I1, I2, I3(cancelado), K7, F1(2, canceladoEditado)}, canceladoEditado, 2},
+    {"FinalQueryAnsweredBusyAsksAgainAfterAPause", 1, {}, {nada, consultaOcupada, cancelado}, "TQQ",
+     {C1(1), I1, I2, I3(consultaOcupada), I2, I3(cancelado), K7, F1(2, canceladoEditado)}, canceladoEditado, 2, 1},
+    {"FinalQueryUnansweredLeavesTheFateUnknown", 1, {}, {nada, nada}, "TQ",
+     {C1(1), I1, I2, IDesconhecido, F1(2, ocupado)}, ocupado, 2},
+    {"FirstReplyAfterStrayBytesIsEdited", 3, {}, {"\n" + cancelado}, "T",
+     {C1(1), Lixo("\n"), C2("07000"), F1(1, canceladoEditado)}, canceladoEditado, 1},
+    {"QueryReplyAfterStrayBytes", 3, {}, {nada, "#" + cancelado}, "TQ",
+     {C1(1), Q1(2), Lixo("#"), Q4("07000"), K6(S + "|07"), K7, F1(2, canceladoEditado)}, canceladoEditado, 2},
     {"OneAttemptAbsent", 1, {1}, {}, "", {C1(1), F1(2, ocupado)}, ocupado, 2},
     {"FirstAbsentThenQueryFindsNoCancellationAndResends", 2, {1}, {semSessao, cancelado}, "QT",
      {C1(1), Q1(2), Q4("11003"), K6(S + "|11"), R1(2), C2("07000"), F1(2, canceladoEditado)}, canceladoEditado, 2},
@@ -71,13 +90,14 @@ const Linha kLinhas[] = {
      {C1(1), Q1(2), Q1(3), Q4("07000"), K6(S + "|07"), K7, F1(3, canceladoEditado)}, canceladoEditado, 3},
     {"QueryNoReplyQueriesAgain", 3, {}, {nada, nada, cancelado}, "TQQ",
      {C1(1), Q1(2), Q1(3), Q4("07000"), K6(S + "|07"), K7, F1(3, canceladoEditado)}, canceladoEditado, 3},
-    {"QueryNoReplyRunsOut", 2, {}, {nada, nada}, "TQ", {C1(1), Q1(2), F1(3, ocupado)}, ocupado, 3},
+    {"QueryNoReplyRunsOut", 2, {}, {nada, nada, semSessao}, "TQQ",
+     {C1(1), Q1(2), I1, I2, I3(semSessao), INenhum, F1(3, ocupado)}, ocupado, 3},
     // A busy query says nothing about the cancellation: ask again, never retransmit.
     {"QueryBusyQueriesAgain", 3, {}, {nada, consultaOcupada, cancelado}, "TQQ",
      {C1(1), Q1(2), Q4("11098"), Q5, Q1(3), Q4("07000"), K6(S + "|07"), K7, F1(3, canceladoEditado)},
      canceladoEditado, 3},
-    {"QueryBusyRunsOutWithTheBusyReply", 2, {}, {nada, consultaOcupada}, "TQ",
-     {C1(1), Q1(2), Q4("11098"), Q5, F1(3, ocupado)}, ocupado, 3},
+    {"QueryBusyRunsOutWithTheBusyReply", 2, {}, {nada, consultaOcupada, semSessao}, "TQQ",
+     {C1(1), Q1(2), Q4("11098"), Q5, I1, I2, I3(semSessao), INenhum, F1(3, ocupado)}, ocupado, 3},
     {"QueryOfAnotherSessionQueriesAgain", 3, {}, {nada, outraSessao, cancelado}, "TQQ",
      {C1(1), Q1(2), Q4("07000"), K6("000043|07"), K8(2), Q1(3), Q4("07000"), K6(S + "|07"), K7,
       F1(3, canceladoEditado)},

@@ -110,11 +110,12 @@ void TabelaTest::Confere(const Linha &l, const std::string &transmissao, const s
   EXPECT_EQ(dispositivo.Requests(), fio);
   EXPECT_EQ(LogDaChamada(), l.log);
   EXPECT_EQ(resultado, l.resultado);
-  // The pauses between attempts: one fewer than the attempts made, never after the last.
+  // The pauses between attempts: one fewer than the attempts made, never after the
+  // last; then those between the queries of a final inquiry.
   std::vector<int64_t> pausas;
   for (int64_t ms : apitest::Pausas::Lista())
     if (ms >= 1000) pausas.push_back(ms);
-  EXPECT_EQ(pausas, std::vector<int64_t>(size_t(std::min(l.nFinal, l.nTent) - 1), 6000));
+  EXPECT_EQ(pausas, std::vector<int64_t>(size_t(std::min(l.nFinal, l.nTent) - 1 + l.pausasFinais), 6000));
 }
 
 }  // namespace recuperacao

@@ -29,6 +29,7 @@ struct Linha {
   std::vector<std::string> log;     // the call's own log lines, in order
   std::string resultado;
   int nFinal;  // the attempt number in F1
+  int pausasFinais = 0;  // pauses of the final session inquiry, after the last attempt
 };
 
 // Test names come from the rows; a failing row is shown by its name.

@@ -47,6 +47,13 @@ std::string U3(int n, const std::string &c) { return "EnviarDadosVenda(atualiz.)
 std::string U4(int n) { return "EnviarDadosVendas(atualiz.)[" + N(n) + "]: possivel processo de atualizacao"; }
 std::string U5(int n) { return "(**)Retransmissão EnviarDadosVenda(atualiz.) -> Tentativa: " + N(n) + " falhou"; }
 std::string F1(int n, const std::string &r) { return "Resposta de EnviarDadosVenda[" + N(n) + "]: " + r; }
+// The final inquiry after the last attempt, and stray bytes before a reply.
+const std::string I1 = "(*)EnviarDadosVenda: destino do cupom incerto; consulta final da sessao " + S;
+const std::string I2 = "(*)ConsultarNumeroSessao(final): " + S + "|C|" + S;
+std::string I3(const std::string &r) { return "(*)Retorno de EnviarDadosVenda|ConsultarNumeroSessao(final): " + r; }
+const std::string INenhum = "(*)EnviarDadosVenda: SAT nao tem cupom da sessao " + S + "; reenvio seguro";
+const std::string IDesconhecido = "(*)EnviarDadosVenda: SAT nao respondeu; destino do cupom da sessao " + S + " desconhecido";
+std::string Lixo(const std::string &b) { return "(*)Bytes descartados antes da resposta da sessao " + S + ": " + b; }
 
 // Device replies.
 const std::string emitido = S + "|06000|0000|Emitido com sucesso|20240101120000|CFe3524|10.00||QR";
@@ -70,7 +77,26 @@ const Linha kLinhas[] = {
     {"FirstReply", 3, {}, {emitido}, "T", {E1(1), E3(1, emitido), E4(1, "06000"), F1(1, emitido)}, emitido, 1},
     {"FirstRefusalIsReturned", 3, {}, {rejeitado}, "T",
      {E1(1), E3(1, rejeitado), E4(1, "06010"), F1(1, rejeitado)}, rejeitado, 1},
-    {"OneAttemptNoReply", 1, {}, {nada}, "T", {E1(1), E6(1), F1(2, ocupado)}, ocupado, 2},
+    // The attempts end with the sale's fate unknown: the device is asked before the busy reply.
+    {"OneAttemptNoReplyFinalQueryFindsNoCoupon", 1, {}, {nada, semSessao}, "TQ",
+     {E1(1), E6(1), I1, I2, I3(semSessao), INenhum, F1(2, ocupado)}, ocupado, 2},
+    {"OneAttemptNoReplyFinalQueryFindsTheCoupon", 1, {}, {nada, emitido}, "TQ",
+     {E1(1), E6(1), I1, I2, I3(emitido), Q7, F1(2, emitido)}, emitido, 2},
+    {"FinalQueryAnsweredBusyAsksAgainAfterAPause", 1, {}, {nada, consultaOcupada, emitido}, "TQQ",
+     {E1(1), E6(1), I1, I2, I3(consultaOcupada), I2, I3(emitido), Q7, F1(2, emitido)}, emitido, 2, 1},
+    {"FinalQueryOfAnotherSessionAsksAgain", 1, {}, {nada, outraSessao, semSessao}, "TQQ",
+     {E1(1), E6(1), I1, I2, I3(outraSessao), I2, I3(semSessao), INenhum, F1(2, ocupado)}, ocupado, 2, 1},
+    // The one query waits out the function's whole time-out: the fate stays unknown.
+    {"FinalQueryUnansweredLeavesTheFateUnknown", 1, {}, {nada, nada}, "TQ",
+     {E1(1), E6(1), I1, I2, IDesconhecido, F1(2, ocupado)}, ocupado, 2},
+    // Stray bytes before a coupon reply of the session are dropped.
+    {"FirstReplyAfterStrayBytes", 3, {}, {"\n" + emitido}, "T",
+     {E1(1), Lixo("\n"), E3(1, emitido), E4(1, "06000"), F1(1, emitido)}, emitido, 1},
+    {"QueryReplyAfterStrayBytes", 3, {}, {nada, "#" + emitido}, "TQ",
+     {E1(1), E6(1), Q1(2), Lixo("#"), Q3(2, emitido), Q4("06000"), Q6(S + "|06"), Q7, F1(2, emitido)}, emitido, 2},
+    // ...but not when the head is the end of a longer session number.
+    {"AHeadInsideALongerSessionNumberIsNoReply", 1, {}, {"x1" + emitido, semSessao}, "TQ",
+     {E1(1), E6(1), I1, I2, I3(semSessao), INenhum, F1(2, ocupado)}, ocupado, 2},
     {"OneAttemptAbsent", 1, {1}, {}, "", {E1(1), E2(1), F1(2, ocupado)}, ocupado, 2},
     {"FirstAbsentThenQueryFindsNoCouponAndResends", 2, {1}, {semSessao, emitido}, "QT",
      {E1(1), E2(1), Q1(2), Q3(2, semSessao), Q4("11003"), Q6(S + "|11"), R1(2), R2(2, emitido), E4(2, "06000"),
@@ -104,14 +130,16 @@ const Linha kLinhas[] = {
      {E1(1), E6(1), Q1(2), Q2(2), Q1(3), Q3(3, emitido), Q4("06000"), Q6(S + "|06"), Q7, F1(3, emitido)}, emitido, 3},
     {"QueryNoReplyQueriesAgain", 3, {}, {nada, nada, emitido}, "TQQ",
      {E1(1), E6(1), Q1(2), Q9(2), Q1(3), Q3(3, emitido), Q4("06000"), Q6(S + "|06"), Q7, F1(3, emitido)}, emitido, 3},
-    {"QueryNoReplyRunsOut", 2, {}, {nada, nada}, "TQ", {E1(1), E6(1), Q1(2), Q9(2), F1(3, ocupado)}, ocupado, 3},
+    {"QueryNoReplyRunsOut", 2, {}, {nada, nada, semSessao}, "TQQ",
+     {E1(1), E6(1), Q1(2), Q9(2), I1, I2, I3(semSessao), INenhum, F1(3, ocupado)}, ocupado, 3},
     // A busy query says nothing about the coupon: ask again, never retransmit.
     {"QueryBusyQueriesAgain", 3, {}, {nada, consultaOcupada, emitido}, "TQQ",
      {E1(1), E6(1), Q1(2), Q3(2, consultaOcupada), Q4("11098"), Q5, Q1(3), Q3(3, emitido), Q4("06000"),
       Q6(S + "|06"), Q7, F1(3, emitido)},
      emitido, 3},
-    {"QueryBusyRunsOutWithTheBusyReply", 2, {}, {nada, consultaOcupada}, "TQ",
-     {E1(1), E6(1), Q1(2), Q3(2, consultaOcupada), Q4("11098"), Q5, F1(3, ocupado)}, ocupado, 3},
+    {"QueryBusyRunsOutWithTheBusyReply", 2, {}, {nada, consultaOcupada, semSessao}, "TQQ",
+     {E1(1), E6(1), Q1(2), Q3(2, consultaOcupada), Q4("11098"), Q5, I1, I2, I3(semSessao), INenhum, F1(3, ocupado)},
+     ocupado, 3},
     {"QueryOfAnotherSessionQueriesAgain", 3, {}, {nada, outraSessao, emitido}, "TQQ",
      {E1(1), E6(1), Q1(2), Q3(2, outraSessao), Q4("06000"), Q6("000043|06"), Q8(2, "000043"), Q1(3),
       Q3(3, emitido), Q4("06000"), Q6(S + "|06"), Q7, F1(3, emitido)},
