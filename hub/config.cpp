@@ -19,14 +19,27 @@ void CheckKeys(const json &object, const std::set<std::string> &known, const std
   }
 }
 
+// A key's value, or the fallback when the key is absent; a value of the wrong kind names the key.
+template <typename T>
+T Value(const json &object, const char *key, T fallback) {
+  auto it = object.find(key);
+  if (it == object.end()) return fallback;
+  try {
+    return it->get<T>();
+  } catch (const json::exception &) {
+    throw std::runtime_error(std::string("valor inválido para ") + key + ": " + it->dump());
+  }
+}
+
 TillAccess ReadTill(const json &entry) {
   if (!entry.is_object()) throw std::runtime_error("cada item de caixas deve ser um objeto");
   CheckKeys(entry, {"numero_caixa", "token", "enderecos"}, "em caixas: ");
   TillAccess till;
-  till.till = entry.at("numero_caixa").get<int>();
+  if (!entry.contains("numero_caixa")) throw std::runtime_error("falta numero_caixa em caixas");
+  till.till = Value(entry, "numero_caixa", -1);
   if (till.till < 0 || till.till > kMaxTill) throw std::runtime_error("numero_caixa fora de 0 a 999 em caixas");
-  till.token = entry.value("token", "");
-  till.addresses = entry.value("enderecos", std::vector<std::string>{});
+  till.token = Value(entry, "token", std::string());
+  till.addresses = Value(entry, "enderecos", std::vector<std::string>{});
   if (till.token.empty() && till.addresses.empty()) {
     throw std::runtime_error("o caixa " + std::to_string(till.till) + " precisa de token ou enderecos");
   }
@@ -45,21 +58,24 @@ std::optional<Config> ParseConfig(const std::string &text, std::string *error) {
                "conexoes", "intervalo_estado_s", "tls_certificado", "tls_chave", "caixas",
                "enderecos_monitoramento"},
               "");
-    config.address = doc.value("endereco", config.address);
-    config.port = doc.value("porta", config.port);
+    config.address = Value(doc, "endereco", config.address);
+    config.port = Value(doc, "porta", config.port);
+    if (!doc.contains("codigo_ativacao")) throw std::runtime_error("falta codigo_ativacao");
     std::string problem;
-    auto code = Utf8ToLatin1(doc.at("codigo_ativacao").get<std::string>(), &problem);
+    auto code = Utf8ToLatin1(Value(doc, "codigo_ativacao", std::string()), &problem);
     if (!code) throw std::runtime_error("codigo_ativacao " + problem);
     config.activationCode = *code;
-    config.stateDir = doc.value("pasta_estado", config.stateDir.string());
-    config.bodyLimit = doc.value("limite_corpo_bytes", config.bodyLimit);
-    config.maxWaitMs = doc.value("espera_maxima_ms", config.maxWaitMs);
-    config.connections = doc.value("conexoes", config.connections);
-    config.statusMaxAgeS = doc.value("intervalo_estado_s", config.statusMaxAgeS);
-    config.tlsCertificate = doc.value("tls_certificado", "");
-    config.tlsKey = doc.value("tls_chave", "");
-    for (const auto &entry : doc.value("caixas", json::array())) config.access.tills.push_back(ReadTill(entry));
-    config.access.monitorAddresses = doc.value("enderecos_monitoramento", std::vector<std::string>{});
+    config.stateDir = Value(doc, "pasta_estado", config.stateDir.string());
+    config.bodyLimit = Value(doc, "limite_corpo_bytes", config.bodyLimit);
+    config.maxWaitMs = Value(doc, "espera_maxima_ms", config.maxWaitMs);
+    config.connections = Value(doc, "conexoes", config.connections);
+    config.statusMaxAgeS = Value(doc, "intervalo_estado_s", config.statusMaxAgeS);
+    config.tlsCertificate = Value(doc, "tls_certificado", std::string());
+    config.tlsKey = Value(doc, "tls_chave", std::string());
+    const json tills = Value(doc, "caixas", json::array());
+    if (!tills.is_array()) throw std::runtime_error("caixas deve ser uma lista");
+    for (const auto &entry : tills) config.access.tills.push_back(ReadTill(entry));
+    config.access.monitorAddresses = Value(doc, "enderecos_monitoramento", std::vector<std::string>{});
   } catch (const std::exception &e) {
     *error = e.what();
     return std::nullopt;

@@ -1,5 +1,9 @@
 #include "hub.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <nlohmann/json.hpp>
 
@@ -58,11 +62,20 @@ Hub::Hub(Config config)
       sessions_(config_.stateDir / "sessoes.json"),
       activation_(config_.stateDir / "codigo_ativacao.json", config_.activationCode) {}
 
-Hub::~Hub() = default;
+Hub::~Hub() {
+  if (lockFd_ >= 0) ::close(lockFd_);
+}
 
 bool Hub::Prepare(std::string *error) {
   std::error_code ec;
   std::filesystem::create_directories(config_.stateDir, ec);
+  // Two services on one state folder would hand out the same session numbers.
+  const std::filesystem::path lock = config_.stateDir / "cfehub.lock";
+  lockFd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    *error = "outro cfehub já usa a pasta de estado " + config_.stateDir.string() + " (ou ela não pode ser escrita)";
+    return false;
+  }
   if (!sessions_.Load(error) || !activation_.Load(error)) return false;
   if (!config_.tlsCertificate.empty()) {
     auto tls = std::make_unique<httplib::SSLServer>(config_.tlsCertificate.c_str(), config_.tlsKey.c_str());
@@ -127,6 +140,15 @@ void Hub::AddRoutes() {
     } else {
       SendError(res, res.status, "requisição recusada");
     }
+  });
+  // Every refused request leaves a line too (the calls themselves log "chamada").
+  server_->set_logger([](const httplib::Request &req, const httplib::Response &res) {
+    if (res.status < 400) return;
+    const json body = json::parse(res.body, nullptr, false);
+    LogEvent("aviso", "recusada",
+             {{"caminho", req.path}, {"status", res.status}, {"endereco", req.remote_addr},
+              {"erro", body.is_object() ? body.value("erro", "") : ""},
+              {"campo", body.is_object() ? body.value("campo", "") : ""}});
   });
   server_->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr ep) {
     std::string what = "erro interno";

@@ -49,6 +49,7 @@ class Hub {
   DeviceStatus status_;
   std::chrono::steady_clock::time_point statusTime_{};
   int port_ = 0;
+  int lockFd_ = -1;  // flock on the state folder, held while the service runs
 };
 
 }  // namespace cfehub

@@ -148,4 +148,11 @@ TEST_F(Requests, ACorruptCounterFileStopsTheStartInsteadOfReusingNumbers) {
   EXPECT_NE(hub.LogText().find("sessoes.json"), std::string::npos) << hub.LogText();
 }
 
+TEST_F(Requests, ASecondServiceOnTheSameStateFolderRefusesToStart) {
+  HubProcess second(device, folder);
+  EXPECT_FALSE(second.Start());
+  EXPECT_NE(second.LogText().find("outro cfehub já usa a pasta de estado"), std::string::npos) << second.LogText();
+  EXPECT_EQ(hub.PostJson("consultarsat", {{"numero_caixa", 1}}).body["numero_sessao"], 1001);
+}
+
 }  // namespace
