@@ -142,3 +142,18 @@ TEST_F(EveryFunction, ARefusedCodeChangeKeepsTheCodeInForce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Program, HelpAndWrongArguments) {
+  std::string out;
+  EXPECT_EQ(RunHubToEnd({"--help"}, &out), 0);
+  EXPECT_NE(out.find("POST /hub/v1/<function>"), std::string::npos) << out;
+  EXPECT_EQ(RunHubToEnd({"--porta", "http"}, &out), 2);
+  EXPECT_NE(out.find("--porta needs a port number"), std::string::npos) << out;
+  EXPECT_EQ(RunHubToEnd({"--nada"}, &out), 2);
+  EXPECT_EQ(RunHubToEnd({"--config", "/nao/existe.json"}, &out), 1);
+  EXPECT_NE(out.find("/nao/existe.json não existe"), std::string::npos) << out;
+}
+
+}  // namespace
