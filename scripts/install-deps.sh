@@ -6,7 +6,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev xvfb xauth binutils
-  dpkg-dev file python3 desktop-file-utils)
+  dpkg-dev file python3 desktop-file-utils
+  libcpp-httplib-dev nlohmann-json3-dev openssl chromium)
 if [ "${1:-}" = screenshots ]; then
   packages+=(openbox fonts-dejavu-core)
 fi
