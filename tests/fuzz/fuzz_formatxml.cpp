@@ -3,7 +3,9 @@
 //
 // What must hold: a text that is not well-formed is refused with ErroXml and
 // nothing else; a formatted text ends its lines with CR LF, is well-formed,
-// and formatted again stays the same.
+// and formatted again stays the same. A text with a DTD is left out of the
+// last rule: its entities are expanded by the first formatting, and Qt's
+// reader takes a DTD even inside an element, where no CFe has one.
 #include <QString>
 #include <QXmlStreamReader>
 
@@ -41,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   } catch (const ErroXml &) {
     abort();  // its own output is refused
   }
-  if (deNovo != formatado) abort();
+  if (deNovo != formatado && !formatado.contains(QStringLiteral("<!DOCTYPE"))) abort();
   return 0;
 }
