@@ -11,11 +11,13 @@
 //
 // What must hold: the result begins with the session and the function's
 // return-code prefix (it is the busy reply, or a reply of this session); it is
-// the busy reply or a reply the device sent (for a cancellation, possibly with
-// its empty field added); the coupon is transmitted again only when the
-// device said it issued nothing since the last transmission: a busy reply to
-// that transmission, or a session query answered for this session with no
-// coupon and not busy; a call makes at most two requests per attempt.
+// the busy reply or a reply the device sent, from its head on (for a
+// cancellation, possibly with its empty field added); the coupon is
+// transmitted again only when the device said it issued nothing since the last
+// transmission: a busy reply to that transmission, or a session query answered
+// for this session with no coupon and not busy; a call makes at most two
+// requests per attempt and one final session query.
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,6 +42,16 @@ const std::string kVenda = "<CFe><infCFe>&#65;&#x42;&#39;</infCFe></CFe>";
 std::string Recebida(const std::string &pacote) {
   std::string r = pacote.substr(0, pacote.size() - 1);
   return r.substr(0, r.find('\0'));
+}
+
+// The reply from the head of this session's coupon reply (S|06 / S|07) on, which
+// stray bytes before it do not hide (a head right after a digit or "-" belongs
+// to another number); the reply itself when it holds no such head.
+std::string DaCabeca(const std::string &r, const std::string &prefixo) {
+  for (size_t p = r.find(prefixo); p != std::string::npos; p = r.find(prefixo, p + 1)) {
+    if (p == 0 || !(std::isdigit(static_cast<unsigned char>(r[p - 1])) || r[p - 1] == '-')) return r.substr(p);
+  }
+  return r;
 }
 
 std::string Codigo(const std::string &r) {
@@ -88,14 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (resultado.compare(0, prefixo.size(), prefixo) != 0) abort();
 
   const std::vector<std::string> &pedidos = fuzzdev::Pedidos();
-  if (pedidos.size() > size_t(2 * nTent)) abort();
+  if (pedidos.size() > size_t(2 * nTent + 1)) abort();
   const std::string transmissao = cancelamento ? "|04|" : "|03|";
   bool deOutroJeito = resultado == ocupado;
   bool algumaTransmissao = false;
   bool podeReenviar = false;  // since the last transmission the device said it issued nothing
   for (size_t i = 0; i < pedidos.size(); ++i) {
     const bool completa = i < respostas.size() && !respostas[i].empty() && respostas[i].back() == '\x03';
-    const std::string r = completa ? Recebida(respostas[i]) : "";
+    const std::string r = completa ? DaCabeca(Recebida(respostas[i]), prefixo) : "";
     if (pedidos[i].compare(0, 4, transmissao) == 0) {
       if (algumaTransmissao && !podeReenviar) abort();  // a second coupon may be issued
       algumaTransmissao = true;
