@@ -23,6 +23,8 @@ cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The targets' own temporary folders (never removed by a run that ends in exit()) go with it.
+export TMPDIR="$work"
 mkdir -p build-fuzz/falhas
 limit=(-max_total_time="$seconds")
 if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); fi
