@@ -67,14 +67,14 @@ std::variant<std::monostate, const RawValue *, RequestError> OneValue(const RawF
   return &first->second;
 }
 
-std::optional<RequestError> ReadField(const FieldSpec &spec, const RawValue &value, Arguments &args) {
-  const std::string name = spec.name;
-  if (spec.kind == FieldKind::Integer) {
+std::optional<RequestError> ReadField(const FieldSpec &field, const RawValue &value, Arguments &args) {
+  const std::string name = field.name;
+  if (field.kind == FieldKind::Integer) {
     auto n = ReadInteger(value);
     if (!n) return RequestError{400, "o campo " + name + " deve ser um número inteiro", name};
-    if (*n < spec.min || *n > spec.max) {
-      return RequestError{400, "o campo " + name + " deve estar entre " + std::to_string(spec.min) + " e " +
-                                   std::to_string(spec.max),
+    if (*n < field.min || *n > field.max) {
+      return RequestError{400, "o campo " + name + " deve estar entre " + std::to_string(field.min) + " e " +
+                                   std::to_string(field.max),
                           name};
     }
     args.integers[name] = static_cast<int>(*n);
@@ -106,16 +106,16 @@ std::variant<RawFields, RequestError> ReadBody(const std::string &contentType, c
 std::variant<ParsedRequest, RequestError> ParseArguments(const SatFunction &function, const RawFields &fields) {
   ParsedRequest parsed;
   const FieldSpec till{"numero_caixa", FieldKind::Integer, 0, kMaxTill};
-  std::vector<FieldSpec> specs = {till};
-  specs.insert(specs.end(), function.fields.begin(), function.fields.end());
-  for (const auto &spec : specs) {
-    auto one = OneValue(fields, spec.name);
+  std::vector<FieldSpec> wanted = {till};
+  wanted.insert(wanted.end(), function.fields.begin(), function.fields.end());
+  for (const auto &field : wanted) {
+    auto one = OneValue(fields, field.name);
     if (auto *error = std::get_if<RequestError>(&one)) return *error;
     if (std::holds_alternative<std::monostate>(one)) {
-      if (spec.optional) continue;
-      return RequestError{400, std::string("falta o campo ") + spec.name, spec.name};
+      if (field.optional) continue;
+      return RequestError{400, std::string("falta o campo ") + field.name, field.name};
     }
-    if (auto error = ReadField(spec, *std::get<const RawValue *>(one), parsed.args)) return *error;
+    if (auto error = ReadField(field, *std::get<const RawValue *>(one), parsed.args)) return *error;
   }
   if (function.missing) {
     const std::string name = function.missing(parsed.args);
