@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "api/lock.h"
-#include "api/log.h"
+#include "core/lock.h"
+#include "core/log.h"
 #include "cfedriver.h"
 #include "link/connection.h"
 

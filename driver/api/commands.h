@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "api/textos.h"
 
 namespace cfe {

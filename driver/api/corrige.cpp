@@ -2,17 +2,11 @@
 
 #include <cstdint>
 
+#include "core/text.h"
+
 namespace cfe {
 
 namespace {
-
-// Value of one digit in the given base, or -1.
-int ValorDigito(char c, int base) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 char CaractereDoValor(uint64_t valor) {
   if (valor == 13) return ' ';

@@ -20,7 +20,7 @@
 
 #include "api/commands.h"
 #include "api/corrige.h"
-#include "api/log.h"
+#include "core/log.h"
 #include "cfedriver.h"
 #include "link/connection.h"
 #include "platform/platform.h"

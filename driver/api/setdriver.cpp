@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "api/log.h"
+#include "core/log.h"
 #include "api/settings.h"
-#include "api/state.h"
+#include "core/state.h"
+#include "core/text.h"
 #include "api/textos.h"
 #include "cfedriver.h"
 #include "link/discovery.h"
@@ -15,14 +16,7 @@ namespace cfe {
 namespace {
 
 // Without leading and trailing blanks and control characters.
-std::string Apara(const char *p) {
-  if (!p) return "";
-  std::string_view t(p);
-  auto descartavel = [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7F'; };
-  while (!t.empty() && descartavel(t.front())) t.remove_prefix(1);
-  while (!t.empty() && descartavel(t.back())) t.remove_suffix(1);
-  return std::string(t);
-}
+std::string Aparado(const char *p) { return p ? std::string(Apara(p, EhControleOuBranco)) : std::string(); }
 
 // The ports of attached devices, each listed once per device instance naming it.
 std::vector<std::string> PortasDeDispositivos(const Varredura &v) {
@@ -145,7 +139,7 @@ extern "C" const char *SetDriver(const char *comando, const char *valor) {
   const uint64_t inicio = cfe::InicioDeChamada();
   std::string resposta;
   try {
-    resposta = cfe::Executa(cfe::Apara(comando), cfe::Apara(valor));
+    resposta = cfe::Executa(cfe::Aparado(comando), cfe::Aparado(valor));
   } catch (...) {
     // Only a failure to allocate gets here.
     return cfe::GuardaRespostaDriver(inicio, "FALHA");

@@ -1,37 +1,15 @@
 #include "api/settings.h"
 
-#include <climits>
-
-#include "api/log.h"
-#include "api/state.h"
+#include "core/log.h"
+#include "core/state.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace cfe {
 
 namespace {
 
-bool EhBranco(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view SemBrancos(std::string_view t) {
-  while (!t.empty() && EhBranco(t.front())) t.remove_prefix(1);
-  while (!t.empty() && EhBranco(t.back())) t.remove_suffix(1);
-  return t;
-}
-
-std::string Maiusculas(std::string_view t) {
-  std::string r(t);
-  for (char &c : r)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return r;
-}
-
-int ValorDigito(char c, int base) {
-  int v = -1;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-  return v < base ? v : -1;
-}
+std::string_view SemBrancos(std::string_view t) { return Apara(t, EhBranco); }
 
 }  // namespace
 
@@ -97,34 +75,6 @@ std::string CaminhoIni(const std::string &iniDoSistema) {
 }
 
 // ---- readings of values ----------------------------------------------------------
-
-std::optional<int> LeInteiro(std::string_view t) {
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  bool negativo = false;
-  if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
-    negativo = t.front() == '-';
-    t.remove_prefix(1);
-  }
-  int base = 10;
-  if (t.substr(0, 2) == "0x" || t.substr(0, 2) == "0X") {
-    base = 16;
-    t.remove_prefix(2);
-  } else if (!t.empty() && (t.front() == '$' || t.front() == 'x' || t.front() == 'X')) {
-    base = 16;
-    t.remove_prefix(1);
-  }
-  if (t.empty()) return std::nullopt;
-  int64_t valor = 0;
-  for (char c : t) {
-    int d = ValorDigito(c, base);
-    if (d < 0) return std::nullopt;
-    valor = valor * base + d;
-    if (valor > int64_t(INT_MAX) + 1) return std::nullopt;
-  }
-  if (negativo) valor = -valor;
-  if (valor > INT_MAX || valor < INT_MIN) return std::nullopt;
-  return int(valor);
-}
 
 std::optional<MinSeg> LeValorTimeout(std::string_view v) {
   if (v.size() != 5) return std::nullopt;

@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "api/state.h"
+#include "core/state.h"
+#include "core/text.h"  // LeInteiro
 
 namespace cfe {
 
@@ -40,10 +41,7 @@ class ArquivoIni {
 inline constexpr const char *kIniDoSistema = "/etc/cfedriver/sat.ini";
 std::string CaminhoIni(const std::string &iniDoSistema = kIniDoSistema);
 
-// Integer reading of a setting text: leading blanks, an optional sign, then
-// decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or
-// "0X", and nothing after it. Values outside the 32-bit range do not read.
-std::optional<int> LeInteiro(std::string_view texto);
+// Integer reading of a setting text: LeInteiro (core/text.h).
 
 // A TIMEOUT entry "mm:ss" (five characters, the third not examined).
 // Nothing when the value does not qualify.

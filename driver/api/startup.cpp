@@ -1,9 +1,9 @@
 #include "api/startup.h"
 
-#include "api/lock.h"
-#include "api/log.h"
+#include "core/lock.h"
+#include "core/log.h"
 #include "api/settings.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "api/textos.h"
 #include "link/discovery.h"
 #include "link/serialchannel.h"

@@ -15,11 +15,7 @@
 #define CFE_CALL
 #endif
 
-#if defined(_WIN32)
-#define CFE_API __declspec(dllexport)
-#else
-#define CFE_API __attribute__((visibility("default")))
-#endif
+#include "cfedriver_export.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -7,8 +7,9 @@
 #include <atomic>
 #include <charconv>
 
-#include "api/log.h"
-#include "api/state.h"
+#include "core/log.h"
+#include "core/state.h"
+#include "core/text.h"
 #include "link/discovery.h"
 #include "link/serialchannel.h"
 
@@ -24,19 +25,6 @@ constexpr int64_t kFatiaEspera = 500;  // ms; the channel is held at most this l
 std::atomic<size_t> g_limiteResposta{size_t(64) << 20};
 
 struct BaudInvalido {};
-
-// A whole text as a decimal integer: optional sign and digits, nothing else.
-bool LeInteiro(std::string_view texto, int &valor) {
-  const char *ini = texto.data();
-  const char *fim = ini + texto.size();
-  if (ini != fim && *ini == '+') {
-    ++ini;
-    if (ini != fim && *ini == '-') return false;
-  }
-  if (ini == fim) return false;
-  auto [ptr, ec] = std::from_chars(ini, fim, valor);
-  return ec == std::errc() && ptr == fim;
-}
 
 bool PortaEhFixa() {
   std::lock_guard<std::mutex> guarda(G().mutex);
@@ -79,7 +67,7 @@ void FechaQuieto(TSerialChannel &canal) {
 
 // The session number at the start of a reply: its first six characters.
 bool LeSessao(const std::string &resposta, int &sessao) {
-  return LeInteiro(std::string_view(resposta).substr(0, 6), sessao);
+  return LeDecimal(std::string_view(resposta).substr(0, 6), sessao);
 }
 
 }  // namespace
@@ -106,7 +94,7 @@ int ConectaSat() {
       return 1;
     }
     int baud = 0;
-    if (!LeInteiro(LeTexto(&Estado::BAUDRATE), baud)) throw BaudInvalido{};
+    if (!LeDecimal(LeTexto(&Estado::BAUDRATE), baud)) throw BaudInvalido{};
     canal.Config(baud, 8, 'N', 0, false, true);
     canal.RTS(true);
     canal.DTR(true);

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 
-#include "api/log.h"
-#include "api/state.h"
+#include "core/log.h"
+#include "core/state.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace cfe {
@@ -19,27 +20,18 @@ std::string Raiz(const char *variavel, const char *padrao) {
 }
 
 // An id as sysfs writes it ("0525\n"), compared without case or blanks.
-bool MesmoId(std::string texto, const char *esperado) {
-  auto branco = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-  while (!texto.empty() && branco(texto.back())) texto.pop_back();
-  size_t inicio = 0;
-  while (inicio < texto.size() && branco(texto[inicio])) ++inicio;
-  texto.erase(0, inicio);
-  std::transform(texto.begin(), texto.end(), texto.begin(),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return texto == esperado;
+bool MesmoId(const std::string &texto, const char *esperado) {
+  return Minusculas(Apara(texto, EhEspacoOuFimDeLinha)) == esperado;
 }
-
-bool Digito(char c) { return c >= '0' && c <= '9'; }
 
 // Natural order: runs of digits compare by value, so ttyACM2 comes before ttyACM10.
 bool OrdemNatural(const std::string &a, const std::string &b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (Digito(a[i]) && Digito(b[j])) {
+    if (EhDigito(a[i]) && EhDigito(b[j])) {
       size_t fa = i, fb = j;
-      while (fa < a.size() && Digito(a[fa])) ++fa;
-      while (fb < b.size() && Digito(b[fb])) ++fb;
+      while (fa < a.size() && EhDigito(a[fa])) ++fa;
+      while (fb < b.size() && EhDigito(b[fb])) ++fb;
       size_t za = i, zb = j;  // skip leading zeros
       while (za + 1 < fa && a[za] == '0') ++za;
       while (zb + 1 < fb && b[zb] == '0') ++zb;

@@ -192,9 +192,9 @@ void TSerialChannel::Connect(const std::string &name) {
   // COMn is the n-th serial port, /dev/ttyS(n-1); any other name is opened as written.
   if (PortNumber_ >= 0) Device_ = PastaDispositivos() + "/ttyS" + std::to_string(PortNumber_);
 
-  int fd = -1;
-  SerialCheck(platform::SerialOpen(Device_, fd));
-  if (LastError_ == 0) Handle = fd;
+  platform::PortHandle port;
+  SerialCheck(platform::SerialOpen(Device_, port));
+  if (LastError_ == 0) Handle = port;
   ExceptCheck();
   if (LastError_ != 0) return;
 
@@ -234,12 +234,12 @@ void TSerialChannel::Config(int baud, int bits, char parity, int stop, bool soft
 
 void TSerialChannel::CloseHandle() {
   platform::SerialClose(Handle);
-  Handle = -1;
+  Handle = platform::PortHandle{};
 }
 
 void TSerialChannel::CloseSocket() {
   Guard g(mutex_);
-  if (Handle != -1) {
+  if (Handle.IsOpen()) {
     try {
       Purge();
     } catch (...) {
@@ -325,7 +325,7 @@ void TSerialChannel::LineErrorCode(uint32_t flags) {
 
 void TSerialChannel::FetchLineErrors() {
   platform::SerialLineCounts c;
-  if (Handle == -1 || platform::SerialLineErrorCounts(Handle, c) != 0) return;  // none kept (pty)
+  if (!Handle.IsOpen() || platform::SerialLineErrorCounts(Handle, c) != 0) return;  // none kept (pty)
   uint32_t flags = 0;
   if (c.frame != countFrame) flags |= kLineFrame;
   if (c.overrun != countOverrun) flags |= kLineOverrun;
@@ -515,12 +515,12 @@ bool TSerialChannel::CanRead(int timeout) {
   Guard g(mutex_);
   if (WaitingData() > 0) return true;
   if (WaitEvent(timeout)) return true;
-  return Handle != -1 && WaitingData() > 0;
+  return Handle.IsOpen() && WaitingData() > 0;
 }
 
 bool TSerialChannel::WaitEvent(int timeout) {
   SetChannelError(0);
-  if (Handle == -1) return false;  // poll would sleep on nothing
+  if (!Handle.IsOpen()) return false;  // poll would sleep on nothing
   if (WaitingData() > 0) return true;
   platform::SerialWaitResult r;
   if (int err = platform::SerialWait(Handle, false, timeout, r)) {

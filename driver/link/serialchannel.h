@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/platform.h"  // PortHandle
+
 namespace cfe {
 
 // Error codes of the channel; any other code is an operating-system error number.
@@ -117,7 +119,7 @@ class TSerialChannel {
   void CloseHandle();
 
   mutable std::recursive_mutex mutex_;
-  int Handle = -1;
+  platform::PortHandle Handle;
   std::string Device_;
   int PortNumber_ = -1;
   bool InstanceActive_ = false;

@@ -142,6 +142,8 @@ void ThreadSlotDelete() {
 
 namespace {
 
+int Fd(PortHandle port) { return int(port.os); }
+
 // The kernel's termios2, for rates without a Bxxx constant. <asm/termbits.h>
 // cannot be included next to <termios.h> (both define struct termios), so the
 // record is declared here as the kernel lays it out; TCGETS2/TCSETS2 from
@@ -206,8 +208,8 @@ int IoctlInt(int fd, unsigned long request, int &value) {
 
 }  // namespace
 
-int SerialOpen(const std::string &path, int &fd) {
-  fd = -1;
+int SerialOpen(const std::string &path, PortHandle &port) {
+  port = PortHandle{};
   int f = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (f == -1) return errno;
   // flock first: TIOCEXCL alone does not stop a second open by root.
@@ -221,17 +223,19 @@ int SerialOpen(const std::string &path, int &fd) {
     close(f);
     return err;
   }
-  fd = f;
+  port.os = f;
   return 0;
 }
 
-void SerialClose(int fd) {
+void SerialClose(PortHandle port) {
+  const int fd = Fd(port);
   if (fd < 0) return;
   ioctl(fd, TIOCNXCL);  // fails harmlessly where the flag was never set
   close(fd);            // also drops the flock
 }
 
-int SerialConfig(int fd, const SerialParams &p) {
+int SerialConfig(PortHandle port, const SerialParams &p) {
+  const int fd = Fd(port);
   if (p.baud <= 0 || p.bits < 5 || p.bits > 8 || p.stop < 0 || p.stop > 2) return EINVAL;
   termios t{};
   if (tcgetattr(fd, &t) == -1) return errno;
@@ -278,17 +282,20 @@ int SerialConfig(int fd, const SerialParams &p) {
   return standard ? 0 : SetOtherRate(fd, p.baud);
 }
 
-int SerialInputCount(int fd, int &count) {
+int SerialInputCount(PortHandle port, int &count) {
+  const int fd = Fd(port);
   count = 0;
   return IoctlInt(fd, FIONREAD, count);
 }
 
-int SerialOutputCount(int fd, int &count) {
+int SerialOutputCount(PortHandle port, int &count) {
+  const int fd = Fd(port);
   count = 0;
   return IoctlInt(fd, TIOCOUTQ, count);
 }
 
-int SerialRead(int fd, char *buffer, size_t length, size_t &got) {
+int SerialRead(PortHandle port, char *buffer, size_t length, size_t &got) {
+  const int fd = Fd(port);
   got = 0;
   if (length == 0) return 0;
   for (;;) {
@@ -304,7 +311,8 @@ int SerialRead(int fd, char *buffer, size_t length, size_t &got) {
   }
 }
 
-int SerialWrite(int fd, const char *data, size_t length, size_t &written) {
+int SerialWrite(PortHandle port, const char *data, size_t length, size_t &written) {
+  const int fd = Fd(port);
   written = 0;
   if (length == 0) return 0;
   for (;;) {
@@ -319,7 +327,8 @@ int SerialWrite(int fd, const char *data, size_t length, size_t &written) {
   }
 }
 
-int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
+int SerialWait(PortHandle port, bool forWrite, int timeoutMs, SerialWaitResult &r) {
+  const int fd = Fd(port);
   r = {};
   const short wanted = forWrite ? POLLOUT : POLLIN;
   const int64_t end = timeoutMs < 0 ? 0 : MonotonicMs() + timeoutMs;
@@ -339,19 +348,21 @@ int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
   }
 }
 
-int SerialPurge(int fd, bool input, bool output) {
+int SerialPurge(PortHandle port, bool input, bool output) {
+  const int fd = Fd(port);
   int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
   if (!input && !output) return 0;
   return tcflush(fd, which) == -1 ? errno : 0;
 }
 
-int SerialDrain(int fd, int timeoutMs) {
+int SerialDrain(PortHandle port, int timeoutMs) {
+  const int fd = Fd(port);
   // tcdrain has no time limit: a line held by flow control would hang the
   // caller for good. Wait for the queue to empty first, then for the last byte.
   const int64_t end = MonotonicMs() + std::max(0, timeoutMs);
   for (;;) {
     int pending = 0;
-    if (SerialOutputCount(fd, pending) != 0 || pending == 0) break;
+    if (SerialOutputCount(port, pending) != 0 || pending == 0) break;
     if (MonotonicMs() >= end) return ETIMEDOUT;
     SleepMs(1);
   }
@@ -361,12 +372,14 @@ int SerialDrain(int fd, int timeoutMs) {
   return 0;
 }
 
-int SerialSetLine(int fd, ModemLine line, bool on) {
+int SerialSetLine(PortHandle port, ModemLine line, bool on) {
+  const int fd = Fd(port);
   int bits = line == ModemLine::RTS ? TIOCM_RTS : TIOCM_DTR;
   return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == -1 ? errno : 0;
 }
 
-int SerialModemStatus(int fd, bool &cts, bool &dsr) {
+int SerialModemStatus(PortHandle port, bool &cts, bool &dsr) {
+  const int fd = Fd(port);
   cts = dsr = false;
   int bits = 0;
   if (ioctl(fd, TIOCMGET, &bits) == -1) return errno;
@@ -375,7 +388,8 @@ int SerialModemStatus(int fd, bool &cts, bool &dsr) {
   return 0;
 }
 
-int SerialLineErrorCounts(int fd, SerialLineCounts &c) {
+int SerialLineErrorCounts(PortHandle port, SerialLineCounts &c) {
+  const int fd = Fd(port);
   c = {};
   serial_icounter_struct ic{};
   if (ioctl(fd, TIOCGICOUNT, &ic) == -1) return errno;

@@ -1,5 +1,6 @@
 // Everything the library asks of the operating system. One implementation file
-// per system (linux.cpp, later windows.cpp); the rest of the library is portable.
+// per system (linux.cpp; a second system adds its own file and picks it in
+// driver/CMakeLists.txt); the rest of the library is portable.
 #pragma once
 
 #include <cstdint>
@@ -43,12 +44,19 @@ bool ThreadSlotSet(void *slot);
 void ThreadSlotDelete();
 
 // ---- serial ports --------------------------------------------------------
-// A port is a file descriptor, -1 when none. Every call returns 0 or the
-// system's error number; nothing here keeps state of its own.
-int SerialOpen(const std::string &path, int &fd);  // exclusive, non-blocking
+// An open port as the system gives it: a file descriptor on Linux, a HANDLE on
+// Windows, kept in a pointer-sized integer so that this header needs no system
+// header. -1 means none on both (INVALID_HANDLE_VALUE is -1 too). Only the
+// system's own file looks inside. Every call returns 0 or the system's error
+// number; nothing here keeps state of its own.
+struct PortHandle {
+  intptr_t os = -1;
+  bool IsOpen() const { return os != -1; }
+};
+int SerialOpen(const std::string &path, PortHandle &port);  // exclusive, non-blocking
 // Clears the exclusive flag, then closes: the flag belongs to the terminal, not
 // to this descriptor, and would outlive the close while anyone else holds the port.
-void SerialClose(int fd);
+void SerialClose(PortHandle port);
 
 struct SerialParams {
   int baud = 0;        // any positive rate; non-standard ones through BOTHER
@@ -58,14 +66,14 @@ struct SerialParams {
   bool softflow = false;
   bool hardflow = false;
 };
-int SerialConfig(int fd, const SerialParams &p);
+int SerialConfig(PortHandle port, const SerialParams &p);
 
-int SerialInputCount(int fd, int &count);   // bytes waiting to be read
-int SerialOutputCount(int fd, int &count);  // bytes not yet transmitted
+int SerialInputCount(PortHandle port, int &count);   // bytes waiting to be read
+int SerialOutputCount(PortHandle port, int &count);  // bytes not yet transmitted
 // got = 0 with result 0: nothing waiting. A port that is gone gives EIO.
-int SerialRead(int fd, char *buffer, size_t length, size_t &got);
+int SerialRead(PortHandle port, char *buffer, size_t length, size_t &got);
 // written = 0 with result 0: the output queue is full for now.
-int SerialWrite(int fd, const char *data, size_t length, size_t &written);
+int SerialWrite(PortHandle port, const char *data, size_t length, size_t &written);
 
 struct SerialWaitResult {
   bool ready = false;   // readable (or writable) now
@@ -73,15 +81,15 @@ struct SerialWaitResult {
 };
 // Sleeps until the port is readable (or writable), hangs up, or timeoutMs
 // passes (-1: no limit). Interrupted sleeps go on for the time left.
-int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r);
+int SerialWait(PortHandle port, bool forWrite, int timeoutMs, SerialWaitResult &r);
 
-int SerialPurge(int fd, bool input, bool output);
+int SerialPurge(PortHandle port, bool input, bool output);
 // Waits until everything written has been transmitted; ETIMEDOUT after timeoutMs.
-int SerialDrain(int fd, int timeoutMs);
+int SerialDrain(PortHandle port, int timeoutMs);
 
 enum class ModemLine { RTS, DTR };
-int SerialSetLine(int fd, ModemLine line, bool on);
-int SerialModemStatus(int fd, bool &cts, bool &dsr);
+int SerialSetLine(PortHandle port, ModemLine line, bool on);
+int SerialModemStatus(PortHandle port, bool &cts, bool &dsr);
 
 // Running totals of line errors kept by the driver; ENOTTY where it keeps none.
 struct SerialLineCounts {
@@ -90,7 +98,7 @@ struct SerialLineCounts {
   uint32_t bufOverrun = 0;  // input queue overflow
   uint32_t parity = 0;
 };
-int SerialLineErrorCounts(int fd, SerialLineCounts &c);
+int SerialLineErrorCounts(PortHandle port, SerialLineCounts &c);
 
 // The system's message text for an error number.
 std::string ErrorText(int err);

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "support.h"
 

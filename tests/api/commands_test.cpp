@@ -5,10 +5,10 @@
 #include <functional>
 #include <regex>
 
-#include "api/lock.h"
+#include "core/lock.h"
 #include "api/commands.h"
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "support.h"
 

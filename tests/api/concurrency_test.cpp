@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "sat_emulator.h"
 #include "support.h"

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "sat_emulator.h"
 #include "support.h"

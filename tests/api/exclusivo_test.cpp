@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "support.h"
 

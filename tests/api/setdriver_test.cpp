@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "support.h"
 

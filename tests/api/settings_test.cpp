@@ -6,7 +6,7 @@
 
 #include "api/settings.h"
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "platform/platform.h"
 #include "support.h"
 

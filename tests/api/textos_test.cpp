@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "api/textos.h"
 #include "cfedriver.h"
 #include "support.h"

@@ -38,7 +38,7 @@ Mundo &M() {
   return m;
 }
 
-bool Valido(int fd) { return fd == kFd && M().aberta; }
+bool Valido(PortHandle fd) { return fd.os == kFd && M().aberta; }
 
 }  // namespace
 
@@ -69,9 +69,9 @@ bool ReadWholeFile(const std::string &path, std::string &out) {
   return true;
 }
 
-int SerialOpen(const std::string &, int &fd) {
+int SerialOpen(const std::string &, PortHandle &fd) {
   Mundo &m = M();
-  fd = -1;
+  fd = PortHandle{};
   if (m.aberta) return EBUSY;
   bool abre = true;
   if (!m.aberturas.empty()) {
@@ -81,17 +81,17 @@ int SerialOpen(const std::string &, int &fd) {
   if (!abre) return ENOENT;
   m.aberta = true;
   m.perdida = false;
-  fd = kFd;
+  fd.os = kFd;
   return 0;
 }
 
-void SerialClose(int fd) {
+void SerialClose(PortHandle fd) {
   if (!Valido(fd)) return;
   M().aberta = false;
   M().entrada.clear();  // unread bytes are lost with the line's state
 }
 
-int SerialConfig(int fd, const SerialParams &p) {
+int SerialConfig(PortHandle fd, const SerialParams &p) {
   if (!Valido(fd)) return EBADF;
   if (p.baud <= 0) return EINVAL;
   M().entrada += M().lixo;  // the stale input shows up once the port is usable
@@ -99,19 +99,19 @@ int SerialConfig(int fd, const SerialParams &p) {
   return 0;
 }
 
-int SerialInputCount(int fd, int &count) {
+int SerialInputCount(PortHandle fd, int &count) {
   count = 0;
   if (!Valido(fd)) return EBADF;
   count = int(M().entrada.size());
   return 0;
 }
 
-int SerialOutputCount(int fd, int &count) {
+int SerialOutputCount(PortHandle fd, int &count) {
   count = 0;
   return Valido(fd) ? 0 : EBADF;
 }
 
-int SerialRead(int fd, char *buffer, size_t length, size_t &got) {
+int SerialRead(PortHandle fd, char *buffer, size_t length, size_t &got) {
   got = 0;
   if (!Valido(fd)) return EBADF;
   Mundo &m = M();
@@ -122,7 +122,7 @@ int SerialRead(int fd, char *buffer, size_t length, size_t &got) {
   return 0;
 }
 
-int SerialWrite(int fd, const char *data, size_t length, size_t &written) {
+int SerialWrite(PortHandle fd, const char *data, size_t length, size_t &written) {
   written = 0;
   if (!Valido(fd)) return EBADF;
   Mundo &m = M();
@@ -140,7 +140,7 @@ int SerialWrite(int fd, const char *data, size_t length, size_t &written) {
   return 0;
 }
 
-int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
+int SerialWait(PortHandle fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
   r = {};
   if (!Valido(fd)) return EBADF;
   Mundo &m = M();
@@ -172,19 +172,19 @@ int SerialWait(int fd, bool forWrite, int timeoutMs, SerialWaitResult &r) {
   return 0;
 }
 
-int SerialPurge(int fd, bool input, bool) {
+int SerialPurge(PortHandle fd, bool input, bool) {
   if (!Valido(fd)) return EBADF;
   if (input) M().entrada.clear();
   return 0;
 }
 
-int SerialDrain(int fd, int) { return Valido(fd) ? 0 : EBADF; }
-int SerialSetLine(int fd, ModemLine, bool) { return Valido(fd) ? 0 : EBADF; }
-int SerialModemStatus(int fd, bool &cts, bool &dsr) {
+int SerialDrain(PortHandle fd, int) { return Valido(fd) ? 0 : EBADF; }
+int SerialSetLine(PortHandle fd, ModemLine, bool) { return Valido(fd) ? 0 : EBADF; }
+int SerialModemStatus(PortHandle fd, bool &cts, bool &dsr) {
   cts = dsr = true;
   return Valido(fd) ? 0 : EBADF;
 }
-int SerialLineErrorCounts(int, SerialLineCounts &) { return ENOTTY; }
+int SerialLineErrorCounts(PortHandle, SerialLineCounts &) { return ENOTTY; }
 std::string ErrorText(int err) { return std::strerror(err); }
 
 bool ListTtys(const std::string &, std::vector<TtyEntry> &out) {

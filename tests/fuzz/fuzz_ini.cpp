@@ -14,7 +14,7 @@
 
 #include "api/settings.h"
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "dispositivo.h"
 
 using namespace cfe;

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "dispositivo.h"
 #include "link/connection.h"
 #include "link/serialchannel.h"

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "api/recovery.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "dispositivo.h"
 #include "link/serialchannel.h"

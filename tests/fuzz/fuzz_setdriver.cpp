@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "dispositivo.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "link/connection.h"
 #include "pty.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "link/discovery.h"
 
 using namespace cfe;

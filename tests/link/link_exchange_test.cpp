@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "api/state.h"
+#include "core/state.h"
 #include "link/connection.h"
 #include "pty.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 #include "cfedriver.h"
 #include "sat_emulator.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "api/startup.h"
-#include "api/state.h"
+#include "core/state.h"
 
 namespace recuperacao {
 

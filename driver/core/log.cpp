@@ -1,6 +1,6 @@
-#include "api/log.h"
+#include "core/log.h"
 
-#include "api/state.h"
+#include "core/state.h"
 #include "platform/platform.h"
 
 namespace cfe {

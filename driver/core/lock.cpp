@@ -1,6 +1,6 @@
-#include "api/lock.h"
+#include "core/lock.h"
 
-#include "api/state.h"
+#include "core/state.h"
 #include "platform/platform.h"
 
 namespace cfe {

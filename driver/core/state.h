@@ -1,12 +1,13 @@
 // What the library keeps once per process and shares among all its functions:
-// settings with their built-in values, the time-out table, the reply deadline,
-// and the seam through which every pause and deadline passes.
+// settings with their built-in values, the time-out table and the reply deadline.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+
+#include "core/clock.h"
 
 namespace cfe {
 
@@ -78,23 +79,11 @@ std::string LeTexto(std::string Estado::*campo);
 void GravaTexto(std::string Estado::*campo, std::string valor);
 Timeout LeTimeout(Funcao f);
 
-// ---- time ------------------------------------------------------------------
-// Every pause and reply deadline of the library goes through here. Tests set a
-// divisor so that a 6 s pause or a 20 s deadline takes a fraction of the time;
-// the rules themselves are unchanged.
-int64_t AgoraMs();              // monotonic clock
-void Pausa(int64_t ms);         // sleep (divided in tests)
-int64_t EscalaMs(int64_t ms);   // a duration as the library waits it
+// ---- reply deadline ----------------------------------------------------------
 void DefinePrazo(Funcao f);     // PrazoResposta := now + the command's time-out
 int64_t PrazoDe(Funcao f);      // now + the command's time-out, as DefinePrazo would set it
 void LimitaPrazo(int64_t ate);  // PrazoResposta no later than ate
 bool PrazoPassou();             // now >= PrazoResposta
 int64_t RestanteMs();           // milliseconds left until PrazoResposta (0 when passed)
-
-struct RelogioTeste {
-  int divisor = 1;                        // every pause and deadline divided by this
-  void (*ao_pausar)(int64_t ms) = nullptr;  // told of every pause, with its undivided length
-};
-void DefineRelogioTeste(RelogioTeste r);
 
 }  // namespace cfe

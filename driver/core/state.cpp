@@ -1,9 +1,8 @@
-#include "api/state.h"
+#include "core/state.h"
 
 #include <algorithm>
 #include <new>
 
-#include "platform/platform.h"
 
 namespace cfe {
 
@@ -78,26 +77,7 @@ Timeout LeTimeout(Funcao f) {
   return G().timeouts[f];
 }
 
-// ---- time ------------------------------------------------------------------
-
-namespace {
-std::atomic<int> g_divisor{1};
-std::atomic<void (*)(int64_t)> g_ao_pausar{nullptr};
-}  // namespace
-
-void DefineRelogioTeste(RelogioTeste r) {
-  g_divisor = std::max(1, r.divisor);
-  g_ao_pausar = r.ao_pausar;
-}
-
-int64_t AgoraMs() { return platform::MonotonicMs(); }
-
-int64_t EscalaMs(int64_t ms) { return ms / g_divisor.load(); }
-
-void Pausa(int64_t ms) {
-  if (auto hook = g_ao_pausar.load()) hook(ms);
-  platform::SleepMs(EscalaMs(ms));
-}
+// ---- reply deadline ----------------------------------------------------------
 
 int64_t PrazoDe(Funcao f) {
   // Entries of 60 or more minutes or seconds simply mean that many (00:75 is 75 s).
