@@ -7,65 +7,16 @@
 #include <vector>
 
 #include "core/lock.h"
+#include "protocol/tentativas.h"
 #include "core/log.h"
 #include "cfedriver.h"
 #include "link/connection.h"
 
 namespace cfe {
 
-const Comando kCmdAtivarSAT{kAtivarSAT, "AtivarSAT", "01", "04098", true};
-const Comando kCmdComunicarCertificadoICPBRASIL{kComunicarCertificadoICPBRASIL, "ComunicarCertificadoICPBRASIL",
-                                                "02", "05098", true};
-const Comando kCmdEnviarDadosVenda{kEnviarDadosVenda, "EnviarDadosVenda", "03", "06098", true};
-const Comando kCmdCancelarUltimaVenda{kCancelarUltimaVenda, "CancelarUltimaVenda", "04", "07098", true};
-const Comando kCmdConsultarSAT{kConsultarSAT, "ConsultarSAT", "05", "08098", true};
-const Comando kCmdTesteFimAFim{kTesteFimAFim, "TesteFimAFim", "06", "09098", true};
-const Comando kCmdConsultarStatusOperacional{kConsultarStatusOperacional, "ConsultarStatusOperacional", "07",
-                                             "10098", true};
-const Comando kCmdConsultarNumeroSessao{kConsultarNumeroSessao, "ConsultarNumeroSessao", "08", "11098", false};
-const Comando kCmdConfigurarInterfaceDeRede{kConfigurarInterfaceDeRede, "ConfigurarInterfaceDeRede", "09", "12098",
-                                            true};
-const Comando kCmdAssociarAssinatura{kAssociarAssinatura, "AssociarAssinatura", "10", "13098", true};
-const Comando kCmdAtualizarSoftwareSAT{kAtualizarSoftwareSAT, "AtualizarSoftwareSAT", "11", "14098", true};
-const Comando kCmdExtrairLogs{kExtrairLogs, "ExtrairLogs", "12", "15098", true};
-const Comando kCmdBloquearSAT{kBloquearSAT, "BloquearSAT", "13", "16098", true};
-const Comando kCmdDesbloquearSAT{kDesbloquearSAT, "DesbloquearSAT", "14", "17098", true};
-const Comando kCmdTrocarCodigoDeAtivacao{kTrocarCodigoDeAtivacao, "TrocarCodigoDeAtivacao", "15", "18098", true};
-const Comando kCmdConsultarUltimaSessaoFiscal{kConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscal", "20",
-                                              "19098", false};
-
 // ---- shared pieces ----------------------------------------------------------------
 
-std::string TextoSessao(long long sessao) {
-  std::string digitos = std::to_string(std::llabs(sessao));
-  if (digitos.size() < 6) digitos.insert(0, 6 - digitos.size(), '0');
-  return sessao < 0 ? "-" + digitos : digitos;
-}
-
 std::string Texto(const char *p) { return p ? std::string(p) : std::string(); }
-
-std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra) {
-  return TextoSessao(sessao) + "|" + c.ocupado + "|" + (comExtra ? "0000|" : "") +
-         "SAT em processamento. Tente novamente.||";
-}
-
-std::string CodigoRetorno(std::string_view resposta) {
-  size_t barra = resposta.find('|');
-  if (barra == std::string_view::npos) return "";
-  return std::string(resposta.substr(barra + 1, 5));
-}
-
-std::string TextoC(std::string recebido) {
-  size_t zero = recebido.find('\0');
-  if (zero != std::string::npos) recebido.resize(zero);
-  return recebido;
-}
-
-std::string Troca(const Comando &c, const std::string &requisicao, int sessao) {
-  DefinePrazo(c.funcao);
-  if (!EnviaParaSat(requisicao)) return "";
-  return TextoC(RecebeDoSat(c.checaSessao ? std::optional<int>(sessao) : std::nullopt));
-}
 
 ChamadaTravada::ChamadaTravada() { EntraLock(); }
 ChamadaTravada::~ChamadaTravada() { LiberaLock(); }
@@ -120,30 +71,6 @@ std::string EditaRespostaCancelamento(const std::string &resposta) {
 
 namespace {
 
-// S and the fields after it joined by "|".
-std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos) {
-  size_t tamanho = sessao.size();
-  for (size_t i = 0; i < quantos; ++i) tamanho += 1 + campos[i].size();
-  std::string texto;
-  texto.reserve(tamanho);
-  texto += sessao;
-  for (size_t i = 0; i < quantos; ++i) {
-    texto += '|';
-    texto += campos[i];
-  }
-  return texto;
-}
-
-std::string Requisicao(const Comando &c, const std::string &corpo) {
-  std::string r;
-  r.reserve(corpo.size() + 4);
-  r += '|';
-  r += c.codigo;
-  r += '|';
-  r += corpo;
-  return r;
-}
-
 // A function that does not repeat. camposNoLog: how many fields the call line shows.
 std::string Simples(const Comando &c, int sessao, const std::vector<std::string_view> &campos,
                     size_t camposNoLog, bool repeteLinhaSemDispositivo = false) {
@@ -180,31 +107,28 @@ std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
   const std::string corpo = Campos(S, campos, campos.size());
   std::optional<std::string> resultado;
   std::string ultimaOcupada;  // the last device reply that carried the busy code
-  int n = 1;
-  while (n <= G().NTent) {
+  RepeteTentativas([&](int n) {
     if (G().ModoDebug) GravaLog(std::string(nomeChamada) + "[" + std::to_string(n) + "]: " + corpo);
     if (VerificaConexao()) {
       resultado = RespostaOcupado(c, sessao);
-    } else {
-      std::string resposta = Troca(c, Requisicao(c, corpo), sessao);
-      if (resposta.empty()) {
-        resultado = RespostaOcupado(c, sessao);
-      } else {
-        std::string codigo = CodigoRetorno(resposta);
-        if (G().ModoDebug) GravaLog(std::string(c.nome) + " -> CodRet: " + codigo);
-        if (codigo != c.ocupado) {
-          resultado = editaCancelamento ? EditaRespostaCancelamento(resposta) : std::move(resposta);
-          break;
-        }
-        if (G().ModoDebug) GravaLog(std::string(c.nome) + ": possivel processo de atualizacao");
-        ultimaOcupada = std::move(resposta);
-      }
+      return false;
     }
-    ++n;
-    if (n <= G().NTent) Pausa(int64_t(G().TmpTent) * 1000);
-  }
-  // Every attempt ended on a busy device reply: that reply is the answer.
-  if (!resultado) resultado = ultimaOcupada.empty() ? RespostaOcupado(c, sessao) : ultimaOcupada;
+    std::string resposta = Troca(c, Requisicao(c, corpo), sessao);
+    if (resposta.empty()) {
+      resultado = RespostaOcupado(c, sessao);
+      return false;
+    }
+    std::string codigo = CodigoRetorno(resposta);
+    if (G().ModoDebug) GravaLog(std::string(c.nome) + " -> CodRet: " + codigo);
+    if (codigo != c.ocupado) {
+      resultado = editaCancelamento ? EditaRespostaCancelamento(resposta) : std::move(resposta);
+      return true;
+    }
+    if (G().ModoDebug) GravaLog(std::string(c.nome) + ": possivel processo de atualizacao");
+    ultimaOcupada = std::move(resposta);
+    return false;
+  });
+  resultado = RespostaDasTentativas(resultado, ultimaOcupada, RespostaOcupado(c, sessao));
   if (G().ModoDebug) GravaLog(std::string("Resposta de ") + c.nome + ": " + *resultado);
   return *resultado;
 }

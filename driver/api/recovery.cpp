@@ -20,6 +20,7 @@
 
 #include "api/commands.h"
 #include "api/corrige.h"
+#include "protocol/tentativas.h"
 #include "core/log.h"
 #include "cfedriver.h"
 #include "link/connection.h"
@@ -180,8 +181,8 @@ Desfecho Consulta(const Recuperacao &r, Tentativas &t) {
     t.resultado = r.edita(resposta);
     return Desfecho::Fim;
   }
-  if (cabeca.substr(0, 6) != r.S) {
-    LogConsulta(r, PassoConsulta::Invalida, t.n, cabeca.substr(0, 6));
+  if (SessaoDaCabeca(cabeca) != r.S) {
+    LogConsulta(r, PassoConsulta::Invalida, t.n, std::string(SessaoDaCabeca(cabeca)));
     return Desfecho::Proxima;
   }
   // The device holds no coupon for the session: send it again in this attempt.
@@ -234,7 +235,7 @@ std::string ConsultaFinal(const Recuperacao &r, const char *nome) {
       LogConsulta(r, PassoConsulta::Gerado, 0, Num(r.sessao));
       return r.edita(resposta);
     }
-    if (cabeca.substr(0, 6) == r.S) {
+    if (SessaoDaCabeca(cabeca) == r.S) {
       LogFinal(std::string("(*)") + nome + ": SAT nao tem cupom da sessao " + r.S + "; reenvio seguro");
       return r.ocupado;
     }
@@ -249,19 +250,17 @@ std::string ConsultaFinal(const Recuperacao &r, const char *nome) {
 // device reply, the last such reply.
 std::string Executa(const Recuperacao &r, const char *nome) {
   Tentativas t;
-  bool fim = false;
-  while (t.n <= G().NTent) {
+  const FimDasTentativas fim = RepeteTentativas([&](int n) {
+    t.n = n;
     Desfecho d = Tentativa(r, t);
-    if (d == Desfecho::Fim) {
-      fim = true;
-      break;
-    }
+    if (d == Desfecho::Fim) return true;
     if (d != Desfecho::Mantem) t.ocupado = d == Desfecho::Atualizar;
-    ++t.n;
-    if (t.n <= G().NTent) Pausa(int64_t(G().TmpTent) * 1000);
-  }
-  if (!fim && t.incerto) t.resultado = ConsultaFinal(r, nome);
-  std::string resultado = t.resultado ? *t.resultado : (t.ultimaOcupada.empty() ? r.ocupado : t.ultimaOcupada);
+    return false;
+  });
+  t.n = fim.n;
+  // Unlike the queries, a coupon that may have been issued is not left open.
+  if (!fim.final_ && t.incerto) t.resultado = ConsultaFinal(r, nome);
+  const std::string resultado = RespostaDasTentativas(t.resultado, t.ultimaOcupada, r.ocupado);
   if (G().ModoDebug) GravaLog(std::string("Resposta de ") + nome + "[" + Num(t.n) + "]: " + resultado);
   return resultado;
 }
@@ -372,18 +371,12 @@ Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, cons
                     const std::string &corpo) {
   const std::string S = TextoSessao(sessao);
   const std::string consultaCampos = S + "|" + codigo + "|" + S;
-  std::string transmissao;
-  transmissao.reserve(corpo.size() + 4);
-  transmissao += "|";
-  transmissao += p.cmd.codigo;
-  transmissao += "|";
-  transmissao += corpo;
   return Recuperacao{p.cmd,
                      sessao,
                      S,
                      campos,
-                     std::move(transmissao),
-                     std::string("|") + kCmdConsultarNumeroSessao.codigo + "|" + consultaCampos,
+                     Requisicao(p.cmd, corpo),
+                     Requisicao(kCmdConsultarNumeroSessao, consultaCampos),
                      consultaCampos,
                      RespostaOcupado(p.cmd, sessao, true),
                      S + "|" + p.prefixo,

@@ -1,0 +1,34 @@
+// The texts exchanged with the device: a request's framing, a reply's head
+// (session, return code), the busy reply, and one exchange over the link.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/comando.h"
+
+namespace cfe {
+
+// At least six digits with leading zeros; negative numbers keep their sign: -000042.
+std::string TextoSessao(long long sessao);
+// S and the first quantos fields after it, joined by "|".
+std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos);
+// "|" + command code + "|" + body: the request as the link sends it (the link adds "|" ETX).
+std::string Requisicao(const Comando &c, std::string_view corpo);
+
+// session + "|" + busy code + "|" + "SAT em processamento. Tente novamente." + "||";
+// comExtra puts "0000|" before the message (sale and cancellation).
+std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra = false);
+// The up to five bytes after the first "|" (empty when there is none).
+std::string CodigoRetorno(std::string_view resposta);
+// The session text at the head of a reply: its first six characters.
+std::string_view SessaoDaCabeca(std::string_view resposta);
+// A received text as the caller sees it: up to its first zero byte.
+std::string TextoC(std::string recebido);
+
+// One exchange: deadline, request, reply. The reply is a zero-terminated text,
+// so it is cut at its first zero byte; empty when nothing usable came.
+std::string Troca(const Comando &c, const std::string &requisicao, int sessao);
+
+}  // namespace cfe
