@@ -142,8 +142,12 @@ void TParametros::Le(const QByteArray &dados) {
       if (c.nome.isEmpty()) throw invalido(QStringLiteral("FIELD sem attrname"));
       lidas.append(c);
     } else if (r.name() == u"PARAMS") {
+      // A second PARAMS overrides what the first carries: the file is written
+      // back with one, where a name held twice would make it unreadable.
       for (const auto &a : r.attributes()) {
-        if (a.qualifiedName() != u"CHANGE_LOG") lidosParams.append(a);
+        if (a.qualifiedName() == u"CHANGE_LOG") continue;
+        lidosParams.removeIf([&a](const QXmlStreamAttribute &b) { return b.qualifiedName() == a.qualifiedName(); });
+        lidosParams.append(a);
       }
     } else if (r.name() == u"ROW") {
       linhas.append(r.attributes());

@@ -222,6 +222,25 @@ class ParametrosTest : public QObject {
     QCOMPARE(depois.Texto(QStringLiteral("tipoInter")), QStringLiteral("ETHE"));
   }
 
+  void DoisParamsLidosDepoisDeGravado() {
+    // Found by fuzz_parametros (corpus/parametros/DoisParams): two PARAMS with the
+    // same attribute were written back as one PARAMS holding it twice, which the
+    // next start could not read.
+    QByteArray dados = kArquivoInicial;
+    dados.replace("<PARAMS CHANGE_LOG=\"1 0 4\"/>",
+                  "<PARAMS CHANGE_LOG=\"1 0 4\" LCID=\"1033\"/><PARAMS LCID=\"1046\"/>");
+    Grava(arquivo, dados);
+    TParametros cds(arquivo);
+    cds.Abre();
+    cds.Edita();
+    cds.Posta();
+    cds.Fecha();
+    QVERIFY(Le(arquivo).contains("<PARAMS CHANGE_LOG=\"1 0 4\" LCID=\"1046\"/>"));
+    TParametros depois(arquivo);
+    depois.Abre();
+    QCOMPARE(depois.Texto(QStringLiteral("tipoInter")), QStringLiteral("ETHE"));
+  }
+
   void ErrosDeConversao_data() {
     QTest::addColumn<QString>("valor");
     QTest::newRow("vazio") << QString();
