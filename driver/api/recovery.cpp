@@ -268,6 +268,8 @@ std::string Executa(const Recuperacao &r, const char *nome) {
 std::string SemEdicao(const std::string &resposta) { return resposta; }
 
 // ---- log lines of the sale ----------------------------------------------------------
+// Some texts keep spellings ("Retransmisssao", "EnviarDadosVendas", the "}" after
+// a number) that tools and people reading existing logs search for: leave them.
 
 std::string LinhaEnvioVenda(const Recuperacao &r, Envio e, Passo p, int n, const std::string &arg) {
   const std::string N = Num(n);
