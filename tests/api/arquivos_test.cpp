@@ -19,7 +19,7 @@
 #include "cfedriver.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

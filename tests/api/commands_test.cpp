@@ -12,7 +12,7 @@
 #include "cfedriver.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "sat_emulator.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

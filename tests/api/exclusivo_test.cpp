@@ -20,7 +20,7 @@
 
 extern char **environ;
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "sat_emulator.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

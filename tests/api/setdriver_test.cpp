@@ -9,7 +9,7 @@
 #include "cfedriver.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

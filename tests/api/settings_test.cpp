@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 

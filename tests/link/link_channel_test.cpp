@@ -11,6 +11,7 @@
 #include "pty.h"
 
 using namespace cfe;
+using cfetest::Pty;
 namespace fs = std::filesystem;
 
 namespace {

@@ -12,6 +12,7 @@
 #include "pty.h"
 
 using namespace cfe;
+using cfetest::Pty;
 namespace fs = std::filesystem;
 
 TEST(LinkConcurrency, SimultaneousExchangesAndChannelCallsStaySound) {

@@ -14,6 +14,7 @@
 #include "pty.h"
 
 using namespace cfe;
+using cfetest::Pty;
 namespace fs = std::filesystem;
 
 namespace {

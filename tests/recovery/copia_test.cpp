@@ -49,7 +49,7 @@ TEST_F(CopiaTest, WrittenOnlyWithCorrectionAndDebugBothOn) {
     EXPECT_EQ(Fio(), std::vector<std::string>{"|03|" + S + "|C|" + c.enviada});
     ASSERT_EQ(fs::exists(Copia()), c.copia);
     if (c.copia) {
-      EXPECT_EQ(apitest::LeArquivo(Copia()), corrigida + "\r\n");
+      EXPECT_EQ(cfetest::LeArquivo(Copia()), corrigida + "\r\n");
       struct stat st{};
       ASSERT_EQ(stat(Copia().c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -79,7 +79,7 @@ TEST_F(CopiaTest, EachCallReplacesTheCopy) {
   Reinicia(1, "CORRECAO=true\n");
   EnviarDadosVenda(42, "C", (venda + std::string(1000, 'x')).c_str());
   EnviarDadosVenda(42, "C", "&#66;");
-  EXPECT_EQ(apitest::LeArquivo(Copia()), "    B\r\n");
+  EXPECT_EQ(cfetest::LeArquivo(Copia()), "    B\r\n");
 }
 
 TEST_F(CopiaTest, ACopyThatCannotBeWrittenChangesNothingElse) {
@@ -96,12 +96,12 @@ TEST_F(CopiaTest, ACopyThatCannotBeWrittenChangesNothingElse) {
        }},
       {"a symbolic link in its place",
        [&] {
-         apitest::EscreveArquivo(alvo, "intocado");
+         cfetest::EscreveArquivo(alvo, "intocado");
          fs::create_symlink(alvo, Copia());
        },
        [&] {
          EXPECT_TRUE(fs::is_symlink(Copia()));
-         EXPECT_EQ(apitest::LeArquivo(alvo), "intocado");
+         EXPECT_EQ(cfetest::LeArquivo(alvo), "intocado");
        }},
       {"a dangling symbolic link in its place", [&] { fs::create_symlink(pasta / "nao-existe", Copia()); },
        [&] {

@@ -18,7 +18,7 @@ namespace {
 TabelaTest *g_atual = nullptr;  // the running test, for the pause hook (a plain function)
 
 void AoPausar(int64_t ms) {
-  apitest::Pausas::Registra(ms);
+  cfetest::Pausas::Registra(ms);
   // Pauses of a second or more are TMP_TENT's (TMP_TENT is at least 3 s); the
   // shorter ones are the link's and the lock's own waits.
   if (ms >= 1000 && g_atual) g_atual->ProximaTentativa();
@@ -53,7 +53,7 @@ void TabelaTest::SetUp() {
   setenv("CFEDRIVER_DEVDIR", (pasta / "dev").c_str(), 1);
   sysfs.AdicionaPorta("ttyACM0", dispositivo.SlavePath());
   g_atual = this;
-  apitest::Pausas::Zera();
+  cfetest::Pausas::Zera();
   // 20 s deadlines last 200 ms, enough for any reply of the scripted device; a
   // missing reply costs that much. Pauses of 6 s last 60 ms.
   cfe::DefineRelogioTeste({100, AoPausar});
@@ -68,7 +68,7 @@ void TabelaTest::TearDown() {
 void TabelaTest::Reinicia(int nTent, const std::string &extra, bool debug) {
   const std::string padrao = std::string("[DEFAULT]\nDEBUG=") + (debug ? "true" : "false") +
                              "\nN_TENT=" + std::to_string(nTent) + "\nTMP_TENT=6\n" + extra;
-  apitest::ReiniciaCom(pasta, padrao +
+  cfetest::ReiniciaCom(pasta, padrao +
                                   "[TIMEOUT]\nT_ENVIAR_DADOS_VENDA=00:20\nT_CANCELAR_ULTIMA_VENDA=00:20\n"
                                   "T_CONSULTAR_NUMERO_SESSAO=00:20\n");
   fs::remove(pasta / "cfe.log");  // the start-up lines
@@ -88,7 +88,7 @@ void TabelaTest::ProximaTentativa() {
 
 std::vector<std::string> TabelaTest::LogDaChamada() const {
   std::vector<std::string> linhas;
-  for (auto &l : apitest::LinhasDoLog(pasta / "cfe.log"))
+  for (auto &l : cfetest::LinhasDoLog(pasta / "cfe.log"))
     if (!LinhaDoEnlace(l)) linhas.push_back(l);
   return linhas;
 }
@@ -100,7 +100,7 @@ void TabelaTest::Confere(const Linha &l, const std::string &transmissao, const s
   ausentes_ = l.ausentes;
   tentativa_ = 1;
   Conecta(ausentes_.count(1) == 0);
-  apitest::Pausas::Zera();
+  cfetest::Pausas::Zera();
 
   const std::string resultado = chama();
   Conecta(true);
@@ -113,7 +113,7 @@ void TabelaTest::Confere(const Linha &l, const std::string &transmissao, const s
   // The pauses between attempts: one fewer than the attempts made, never after the
   // last; then those between the queries of a final inquiry.
   std::vector<int64_t> pausas;
-  for (int64_t ms : apitest::Pausas::Lista())
+  for (int64_t ms : cfetest::Pausas::Lista())
     if (ms >= 1000) pausas.push_back(ms);
   EXPECT_EQ(pausas, std::vector<int64_t>(size_t(std::min(l.nFinal, l.nTent) - 1 + l.pausasFinais), 6000));
 }

@@ -60,9 +60,9 @@ class TabelaTest : public ::testing::Test {
   void ProximaTentativa();
 
  protected:
-  apitest::PastaTemp pasta;
-  apitest::SysfsFalso sysfs{pasta / "sys", pasta / "dev"};
-  apitest::DispositivoFalso dispositivo;
+  cfetest::PastaTemp pasta;
+  cfetest::SysfsFalso sysfs{pasta / "sys", pasta / "dev"};
+  cfetest::DispositivoFalso dispositivo;
   std::set<int> ausentes_;
   int tentativa_ = 1;
 };

@@ -13,8 +13,8 @@
 using satemu::Fault;
 using satemu::FaultKind;
 using satemu::SatEmulator;
-using satemu_test::Fields;
-using satemu_test::Port;
+using cfetest::Fields;
+using cfetest::Port;
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string Cancel(int session, const std::string &code = kCode) {
          "<CFeCanc><infCFe chCanc=\"CFe\"><ide><CNPJ>16716114000172</CNPJ></ide><dest/><total/></infCFe></CFeCanc>";
 }
 
-class EmulatorTest : public ::testing::Test {
+class EmulatorWireTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(emu.Start()); }
   std::string Exchange(const std::string &request, int timeoutMs = 2000) {
@@ -48,7 +48,7 @@ class EmulatorTest : public ::testing::Test {
 
 // Each of the sixteen requests, in an order in which every one succeeds, answered with the
 // standard's layout: the session first, the return code, and the standard's field count.
-TEST_F(EmulatorTest, AnswersEachOfTheSixteenRequests) {
+TEST_F(EmulatorWireTest, AnswersEachOfTheSixteenRequests) {
   emu.SetActivated(false);
   struct Row {
     std::string request;
@@ -97,7 +97,7 @@ TEST_F(EmulatorTest, AnswersEachOfTheSixteenRequests) {
   EXPECT_EQ(status[27], "0");         // ESTADO_OPERACAO
 }
 
-TEST_F(EmulatorTest, RefusesWrongCodeUnactivatedAndBlockedDevices) {
+TEST_F(EmulatorWireTest, RefusesWrongCodeUnactivatedAndBlockedDevices) {
   struct Row {
     std::string request;
     std::string wrongCode, notActivated, blocked;  // expected return codes; "" when it goes on
@@ -139,7 +139,7 @@ TEST_F(EmulatorTest, RefusesWrongCodeUnactivatedAndBlockedDevices) {
   EXPECT_TRUE(emu.CancellationsIssuedPerSession().empty());
 }
 
-TEST_F(EmulatorTest, ActivationCodeBlockAndActivationChangeTheState) {
+TEST_F(EmulatorWireTest, ActivationCodeBlockAndActivationChangeTheState) {
   // A fresh device answers like a working one; activating it again is refused.
   EXPECT_EQ(Fields(Exchange("|01|000001|1|abcdefgh|08723218000186|35"))[1], "04003");
   emu.SetActivated(false);
@@ -167,7 +167,7 @@ TEST_F(EmulatorTest, ActivationCodeBlockAndActivationChangeTheState) {
   EXPECT_EQ(Fields(Exchange(Sale(15, "emerg123")))[1], "06000");
 }
 
-TEST_F(EmulatorTest, SessionLookupsAnswerTheStoredReply) {
+TEST_F(EmulatorWireTest, SessionLookupsAnswerTheStoredReply) {
   EXPECT_EQ(Exchange("|08|000001|12345678|000042"), "000001|11003|Sessão não existe.||");
   EXPECT_EQ(Exchange("|20|000002|12345678"), "000002|19003|Sessão não existe.||");
 
@@ -193,7 +193,7 @@ TEST_F(EmulatorTest, SessionLookupsAnswerTheStoredReply) {
   EXPECT_EQ(emu.CancellationsIssued(47), 1);
 }
 
-TEST_F(EmulatorTest, WorstDeviceIssuesRepeatedSessionsAndAGoodOneDoesNot) {
+TEST_F(EmulatorWireTest, WorstDeviceIssuesRepeatedSessionsAndAGoodOneDoesNot) {
   const std::string first = Exchange(Sale(7));
   const std::string second = Exchange(Sale(7));
   EXPECT_NE(Fields(first)[8], Fields(second)[8]);  // two coupons, two keys
@@ -211,7 +211,7 @@ TEST_F(EmulatorTest, WorstDeviceIssuesRepeatedSessionsAndAGoodOneDoesNot) {
   EXPECT_EQ(emu.CancellationsIssued(10), 1);
 }
 
-TEST_F(EmulatorTest, AnswersAMegabyteSale) {
+TEST_F(EmulatorWireTest, AnswersAMegabyteSale) {
   std::string items;
   while (items.size() < (1u << 20))
     items += "<det nItem=\"1\"><prod><qCom>1.0000</qCom><vUnCom>0.010</vUnCom><xProd>a|b</xProd></prod></det>";
@@ -223,7 +223,7 @@ TEST_F(EmulatorTest, AnswersAMegabyteSale) {
   EXPECT_EQ(emu.Requests()[0].size(), 20 + sale.size() + 2);
 }
 
-TEST_F(EmulatorTest, StrictCancellationWantsTheLastSalesKey) {
+TEST_F(EmulatorWireTest, StrictCancellationWantsTheLastSalesKey) {
   emu.SetStrictCancellation(true);
   EXPECT_EQ(Fields(Exchange(Cancel(1)))[1], "07002");  // no sale yet
   const std::string key = Fields(Exchange(Sale(2)))[8];
@@ -235,7 +235,7 @@ TEST_F(EmulatorTest, StrictCancellationWantsTheLastSalesKey) {
 }
 
 // The CFe is a made-up document of the right shape, in Base64; the key carries a valid check digit.
-TEST_F(EmulatorTest, SaleReplyCarriesACfeOfTheRightShape) {
+TEST_F(EmulatorWireTest, SaleReplyCarriesACfeOfTheRightShape) {
   const auto f = Fields(Exchange(Sale(5)));
   ASSERT_EQ(f.size(), 12u);
   EXPECT_EQ(f[2], "0000");
@@ -268,7 +268,7 @@ TEST_F(EmulatorTest, SaleReplyCarriesACfeOfTheRightShape) {
 
 // The log holds SuperLog sections as the tool searches them: the last header (own form) with
 // a closing line after it, 24 characters of time stamp before "SAT|info|" on every line.
-TEST_F(EmulatorTest, ExtractedLogEndsWithASuperLogSection) {
+TEST_F(EmulatorWireTest, ExtractedLogEndsWithASuperLogSection) {
   Exchange(Sale(1));
   const auto f = Fields(Exchange("|12|000002|12345678|3.0.0.4"));
   ASSERT_EQ(f.size(), 6u);
@@ -296,7 +296,7 @@ TEST_F(EmulatorTest, ExtractedLogEndsWithASuperLogSection) {
   EXPECT_GT(lastClosing, lastOwn + 1);
 }
 
-TEST_F(EmulatorTest, WritesASettingsFileNamingTheSlave) {
+TEST_F(EmulatorWireTest, WritesASettingsFileNamingTheSlave) {
   const std::string path = ::testing::TempDir() + "/satemu_test_sat.ini";
   ASSERT_TRUE(emu.WriteIni(path, "DEBUG=true\n[TIMEOUT]\nT_CONSULTAR_SAT=00:01"));
   std::ifstream in(path);

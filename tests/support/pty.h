@@ -1,5 +1,6 @@
 // A pseudo-terminal pair standing in for the device: the channel opens the
-// slave by its path, the test plays the device on the master.
+// slave by its path, the test plays the device on the master (by hand, or
+// through the scripted device in support.h, which is built on this pair).
 #pragma once
 
 #include <fcntl.h>
@@ -12,6 +13,8 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+
+namespace cfetest {
 
 struct Pty {
   int master = -1;
@@ -82,3 +85,5 @@ struct Pty {
     return ReadUntil([](const std::string &s) { return !s.empty() && s.back() == '\x03'; }, ms);
   }
 };
+
+}  // namespace cfetest

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace satemu_test {
+namespace cfetest {
 
 class Port {
  public:
@@ -111,4 +111,4 @@ inline std::vector<std::string> Fields(const std::string &reply) {
   }
 }
 
-}  // namespace satemu_test
+}  // namespace cfetest

@@ -5,7 +5,7 @@
 #include "api/startup.h"
 #include "support.h"
 
-namespace apitest {
+namespace cfetest {
 
 void ReiniciaCom(const PastaTemp &pasta, const std::string &ini) {
   EscreveArquivo(pasta / "sat.ini", ini);
@@ -14,4 +14,4 @@ void ReiniciaCom(const PastaTemp &pasta, const std::string &ini) {
   cfe::Inicializa();
 }
 
-}  // namespace apitest
+}  // namespace cfetest

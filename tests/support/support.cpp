@@ -12,7 +12,7 @@
 #include <stdexcept>
 
 
-namespace apitest {
+namespace cfetest {
 
 PastaTemp::PastaTemp() {
   std::string modelo = (fs::temp_directory_path() / "cfeapi-XXXXXX").string();
@@ -77,13 +77,7 @@ void SysfsFalso::AdicionaPorta(const std::string &tty, const std::string &alvo, 
 // ---- device on a pseudo-terminal -------------------------------------------------
 
 DispositivoFalso::DispositivoFalso() : roteiro_(Padrao) {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("pty");
-  termios t{};
-  tcgetattr(master_, &t);
-  cfmakeraw(&t);
-  tcsetattr(master_, TCSANOW, &t);
-  slave_ = ptsname(master_);
+  if (!pty_.ok()) throw std::runtime_error("pty");
   if (pipe(pare_) != 0) throw std::runtime_error("pipe");
   thread_ = std::thread([this] { Laco(); });
 }
@@ -92,7 +86,6 @@ DispositivoFalso::~DispositivoFalso() {
   char c = 0;
   (void)!write(pare_[1], &c, 1);
   thread_.join();
-  close(master_);
   close(pare_[0]);
   close(pare_[1]);
 }
@@ -138,10 +131,10 @@ void DispositivoFalso::Laco() {
   std::string buffer;
   char bloco[65536];
   for (;;) {
-    pollfd fds[2] = {{master_, POLLIN, 0}, {pare_[0], POLLIN, 0}};
+    pollfd fds[2] = {{pty_.master, POLLIN, 0}, {pare_[0], POLLIN, 0}};
     if (poll(fds, 2, -1) < 0) continue;
     if (fds[1].revents) return;
-    ssize_t n = read(master_, bloco, sizeof bloco);
+    ssize_t n = read(pty_.master, bloco, sizeof bloco);
     if (n <= 0) {  // no slave open (hang-up): wait a little instead of spinning
       usleep(1000);
       continue;
@@ -165,7 +158,7 @@ void DispositivoFalso::Laco() {
         const char *p = saida.data();
         size_t falta = saida.size();
         while (falta > 0) {
-          ssize_t w = write(master_, p, falta);
+          ssize_t w = write(pty_.master, p, falta);
           if (w <= 0) break;
           p += w;
           falta -= size_t(w);
@@ -197,4 +190,4 @@ void Pausas::Registra(int64_t ms) {
   g_pausas.push_back(ms);
 }
 
-}  // namespace apitest
+}  // namespace cfetest

@@ -1,6 +1,6 @@
-// Test support for the driver API: temporary folders, the debug log, a fake
-// sysfs tree for port discovery, a scripted device on a pseudo-terminal, and
-// the library restarted from a settings file.
+// Test support shared by the suites and the benchmarks: temporary folders, the
+// debug log, a fake sysfs tree for port discovery, a scripted device on a
+// pseudo-terminal, and the library restarted from a settings file.
 #pragma once
 
 #include <atomic>
@@ -12,7 +12,9 @@
 #include <thread>
 #include <vector>
 
-namespace apitest {
+#include "pty.h"
+
+namespace cfetest {
 
 namespace fs = std::filesystem;
 
@@ -59,7 +61,7 @@ class DispositivoFalso {
 
   DispositivoFalso();
   ~DispositivoFalso();
-  std::string SlavePath() const { return slave_; }
+  std::string SlavePath() const { return pty_.slave; }
   void DefineRoteiro(Roteiro r);
   // Replies in order, one per request; once used up, the default reply.
   void DefineRespostas(std::vector<std::optional<std::string>> respostas);
@@ -70,9 +72,8 @@ class DispositivoFalso {
 
  private:
   void Laco();
-  int master_ = -1;
+  Pty pty_;
   int pare_[2] = {-1, -1};
-  std::string slave_;
   mutable std::mutex mutex_;
   Roteiro roteiro_;
   std::vector<std::string> requisicoes_;
@@ -89,4 +90,4 @@ struct Pausas {
 // Writes sat.ini, points CFEDRIVER_INI / CFEDRIVER_LOG at the folder and restarts the library.
 void ReiniciaCom(const PastaTemp &pasta, const std::string &ini);
 
-}  // namespace apitest
+}  // namespace cfetest

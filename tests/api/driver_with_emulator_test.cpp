@@ -9,11 +9,11 @@
 #include "sat_emulator.h"
 #include "support.h"
 
-using namespace apitest;
+using namespace cfetest;
 
 namespace {
 
-class EmuladorTest : public ::testing::Test {
+class DriverWithEmulatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(emu.Start());
@@ -38,7 +38,7 @@ class EmuladorTest : public ::testing::Test {
   satemu::SatEmulator emu;
 };
 
-TEST_F(EmuladorTest, TheSixteenRequestsOnTheWire) {
+TEST_F(DriverWithEmulatorTest, TheSixteenRequestsOnTheWire) {
   struct Caso {
     std::function<const char *()> chama;
     std::string quadro;
@@ -80,7 +80,7 @@ TEST_F(EmuladorTest, TheSixteenRequestsOnTheWire) {
   }
 }
 
-TEST_F(EmuladorTest, QueriesRepeatWhileTheDeviceIsBusy) {
+TEST_F(DriverWithEmulatorTest, QueriesRepeatWhileTheDeviceIsBusy) {
   emu.InjectFault({satemu::FaultKind::Busy, "05", 2});
   std::string resposta = ConsultarSAT(9);
   EXPECT_EQ(resposta.substr(0, 13), "000009|08000|");
@@ -89,7 +89,7 @@ TEST_F(EmuladorTest, QueriesRepeatWhileTheDeviceIsBusy) {
   EXPECT_EQ(Pausas::Lista().back(), 6000);
 }
 
-TEST_F(EmuladorTest, NoReplyAndTheDeviceGone) {
+TEST_F(DriverWithEmulatorTest, NoReplyAndTheDeviceGone) {
   cfe::DefineRelogioTeste({100000, nullptr});  // the missing reply is waited for 18 ms
   SetDriver("N_TENT", "1");
   emu.InjectFault({satemu::FaultKind::NoReply, "03"});
@@ -100,7 +100,7 @@ TEST_F(EmuladorTest, NoReplyAndTheDeviceGone) {
   EXPECT_STREQ(SetDriver("DISCOVER", ""), "NULL");
 }
 
-TEST_F(EmuladorTest, DiscoverAndSerialNameTheDevicePort) {
+TEST_F(DriverWithEmulatorTest, DiscoverAndSerialNameTheDevicePort) {
   EXPECT_EQ(SetDriver("DISCOVER", ""), sysfs.NomeDaPorta("ttyACM0"));
   EXPECT_STREQ(SetDriver("SERIAL", sysfs.NomeDaPorta("ttyACM0").c_str()), "OK");
   EXPECT_EQ(std::string(ConsultarSAT(3)).substr(0, 13), "000003|08000|");
