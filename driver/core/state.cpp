@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "core/lock.h"
+
 
 namespace cfe {
 
@@ -58,8 +60,8 @@ void RestauraPadroes() {
   g.Correcao = false;
   g.NTent = 1;
   g.TmpTent = 6;
-  g.LockFlag = false;
   g.PrazoResposta = 0;
+  LiberaLock();  // wakes any call still waiting
 }
 
 std::string LeTexto(std::string Estado::*campo) {

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "api/startup.h"
+#include "core/lock.h"
 #include "core/state.h"
 #include "cfedriver.h"
 #include "sat_emulator.h"
@@ -127,6 +131,45 @@ TEST_F(ConcorrenciaTest, ATextHandedToOneThreadIsNotTouchedByAnother) {
   outro.join();
   EXPECT_EQ(consulta, copia);
   EXPECT_STREQ(versao, "3.0.0.4");
+}
+
+// The lock has no owner: whoever frees it (another thread, or the library's
+// reset) wakes the calls waiting for it, and one of them takes it. A missed
+// wake-up would leave a waiting call asleep for good; the generous bound only
+// turns that hang into a failure.
+TEST_F(ConcorrenciaTest, WaitingCallsTakeTheLockWhenAnyoneFreesIt) {
+  Inicia("");
+  const std::function<void()> libera[] = {[] { cfe::LiberaLock(); }, [] { cfe::RestauraPadroes(); }};
+  for (const auto &liberaDeOutraThread : libera) {
+    ASSERT_FALSE(cfe::AguardaLock()) << "the lock is free before the case";
+    constexpr int kEsperando = 3;
+    // Shared with the waiting threads, which a failed case leaves asleep behind it.
+    struct Contagem {
+      std::atomic<int> comecaram{0}, entraram{0};
+    };
+    auto contagem = std::make_shared<Contagem>();
+    std::vector<std::thread> esperando;
+    for (int i = 0; i < kEsperando; ++i)
+      esperando.emplace_back([contagem] {
+        ++contagem->comecaram;
+        cfe::EntraLock();
+        ++contagem->entraram;
+        cfe::LiberaLock();
+      });
+    // Past any short spin of the wait: the waiting calls are asleep when the lock is freed.
+    while (contagem->comecaram < kEsperando) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(contagem->entraram, 0) << "nobody takes a held lock";
+    std::thread(liberaDeOutraThread).join();
+    for (int i = 0; i < 60000 && contagem->entraram < kEsperando; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (contagem->entraram < kEsperando) {
+      for (auto &t : esperando) t.detach();
+      FAIL() << contagem->entraram << " of " << kEsperando << " waiting calls took the lock";
+    }
+    for (auto &t : esperando) t.join();
+    EXPECT_FALSE(cfe::G().LockFlag) << "the last call freed it";
+  }
 }
 
 }  // namespace
