@@ -16,7 +16,9 @@ namespace cfe {
 
 // ---- shared pieces ----------------------------------------------------------------
 
-std::string Texto(const char *p) { return p ? std::string(p) : std::string(); }
+std::string Texto(const char *p) { return std::string(Vista(p)); }
+
+std::string_view Vista(const char *p) { return p ? std::string_view(p) : std::string_view(); }
 
 ChamadaTravada::ChamadaTravada() { EntraLock(); }
 ChamadaTravada::~ChamadaTravada() { LiberaLock(); }

@@ -13,6 +13,8 @@ namespace cfe {
 
 // A null text argument is an empty text.
 std::string Texto(const char *p);
+// The same without a copy, for texts of any size that live for the call.
+std::string_view Vista(const char *p);
 // A successful cancellation reply (code 07000) of exactly eleven fields gains the
 // empty field the device leaves out, before its last field; any other reply stays
 // as it is. CancelarUltimaVenda and the two session look-ups, which hand back the

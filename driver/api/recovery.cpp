@@ -54,7 +54,11 @@ struct Recuperacao {
   const Comando &cmd;
   int sessao;
   std::string S;
-  std::string campos;          // S|code|... as the log shows the transmission
+  // S|code|... as the log shows the transmission: camposCabeca + camposDados. The
+  // sale's data stay the caller's text, so that a log line of megabytes is made
+  // only when the log is on.
+  std::string camposCabeca;
+  std::string_view camposDados;
   std::string transmissao;     // the request text
   std::string consulta;        // "|08|" + S + "|" + code + "|" + S
   std::string consultaCampos;  // S|code|S, as the log shows the query
@@ -86,6 +90,14 @@ struct Tentativas {
 };
 
 std::string Num(int n) { return std::to_string(n); }
+
+std::string CamposNoLog(const Recuperacao &r) {
+  std::string campos;
+  campos.reserve(r.camposCabeca.size() + r.camposDados.size());
+  campos += r.camposCabeca;
+  campos += r.camposDados;
+  return campos;
+}
 
 void Escreve(const std::string &linha) {
   if (!linha.empty()) GravaLog(linha);
@@ -276,7 +288,7 @@ std::string LinhaEnvioVenda(const Recuperacao &r, Envio e, Passo p, int n, const
   switch (e) {
     case Envio::Primeira:
       switch (p) {
-        case Passo::Inicio: return "EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Inicio: return "EnviarDadosVenda[" + N + "]: " + CamposNoLog(r);
         case Passo::Ausente: return "(***)EnviarDadosVendas -> Tentativa: " + N + " falhou";
         case Passo::SemResposta: return "(**)EnviarDadosVendas -> Tentativa: " + N + " falhou";
         case Passo::Resposta: return "(*)Retorno de EnviarDadosVenda[" + N + "]: " + arg;
@@ -286,7 +298,7 @@ std::string LinhaEnvioVenda(const Recuperacao &r, Envio e, Passo p, int n, const
       break;
     case Envio::Atualizacao:
       switch (p) {
-        case Passo::Inicio: return "Retransmisssao(atualiz.) -> EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Inicio: return "Retransmisssao(atualiz.) -> EnviarDadosVenda[" + N + "]: " + CamposNoLog(r);
         case Passo::Ausente: return "";
         case Passo::SemResposta: return "(**)Retransmissão EnviarDadosVenda(atualiz.) -> Tentativa: " + N + " falhou";
         case Passo::Resposta: return "(*)Retorno de Retransmissão EnviarDadosVenda(atualiz.)[" + N + "]: " + arg;
@@ -296,7 +308,7 @@ std::string LinhaEnvioVenda(const Recuperacao &r, Envio e, Passo p, int n, const
       break;
     case Envio::Reenvio:
       switch (p) {
-        case Passo::Inicio: return "(*)Retransmisssao -> EnviarDadosVenda[" + N + "]: " + r.campos;
+        case Passo::Inicio: return "(*)Retransmisssao -> EnviarDadosVenda[" + N + "]: " + CamposNoLog(r);
         case Passo::Ausente: return "";
         case Passo::SemResposta: return "(**)Retransmissão EnviarDadosVenda -> Tentativa: " + N + " falhou";
         case Passo::Resposta: return "(*)Retorno de Retransmissão EnviarDadosVenda[" + N + "]: " + arg;
@@ -332,9 +344,9 @@ std::string LinhaEnvioCancelamento(const Recuperacao &r, Envio e, Passo p, int n
   const std::string N = Num(n);
   switch (p) {
     case Passo::Inicio:
-      if (e == Envio::Primeira) return "CancelarUltimaVenda[" + N + "]: " + r.campos;
-      if (e == Envio::Atualizacao) return "Retransmissao(atualiz.) -> CancelarUltimaVenda[" + N + "]: " + r.campos;
-      return "Retransmissao -> CancelarUltimaVenda[" + N + "]: " + r.campos;
+      if (e == Envio::Primeira) return "CancelarUltimaVenda[" + N + "]: " + CamposNoLog(r);
+      if (e == Envio::Atualizacao) return "Retransmissao(atualiz.) -> CancelarUltimaVenda[" + N + "]: " + CamposNoLog(r);
+      return "Retransmissao -> CancelarUltimaVenda[" + N + "]: " + CamposNoLog(r);
     case Passo::Codigo: return "CancelarUltimaVenda -> CodRet: " + arg;
     case Passo::Ocupado: return "CancelarUltimaVenda: possivel processo de atualizacao";
     case Passo::Ausente:
@@ -369,15 +381,20 @@ struct Perfil {
   LinhaConsulta linhaConsulta;
 };
 
-Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, const std::string &campos,
-                    const std::string &corpo) {
+// campos: the fields after the session, as the log shows them (the last may be the
+// caller's sale data); enviados: the request's fields after the session.
+Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, const std::string &camposCabeca,
+                    std::string_view camposDados, const std::vector<std::string_view> &enviados) {
   const std::string S = TextoSessao(sessao);
   const std::string consultaCampos = S + "|" + codigo + "|" + S;
+  std::vector<std::string_view> partes{S};
+  partes.insert(partes.end(), enviados.begin(), enviados.end());
   return Recuperacao{p.cmd,
                      sessao,
                      S,
-                     campos,
-                     Requisicao(p.cmd, corpo),
+                     S + "|" + camposCabeca,
+                     camposDados,
+                     Requisicao(p.cmd, partes),
                      Requisicao(kCmdConsultarNumeroSessao, consultaCampos),
                      consultaCampos,
                      RespostaOcupado(p.cmd, sessao, true),
@@ -397,10 +414,10 @@ const Perfil kCancelamento{kCmdCancelarUltimaVenda, "07", false, EditaRespostaCa
 namespace {
 
 // The sale text as it is sent: with its character references rewritten when the
-// correction is on.
-std::string DadosCorrigidos(const std::string &dadosVenda) {
-  if (!G().Correcao) return dadosVenda;
-  std::string corrigidos = dadosVenda;
+// correction is on. Nothing when it goes as it came, so that it is not copied.
+std::optional<std::string> DadosCorrigidos(std::string_view dadosVenda) {
+  if (!G().Correcao) return std::nullopt;
+  std::string corrigidos(dadosVenda);
   CorrigeEntidades(corrigidos);
   // The debug copy is best effort: a copy that cannot be written changes nothing else.
   if (G().ModoDebug) platform::ReplaceFile(PastaLog() + "/corrigido.xml", corrigidos + "\r\n");
@@ -409,22 +426,22 @@ std::string DadosCorrigidos(const std::string &dadosVenda) {
 
 }  // namespace
 
-std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &dadosVenda) {
+std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, std::string_view dadosVenda) {
   ChamadaTravada trava;
-  // The sale copy (DadosVenda) belongs to the call: two sales running at once with
-  // the lock off must not write into each other's text.
-  const std::string S = TextoSessao(sessao);
-  const std::string corrigidos = DadosCorrigidos(dadosVenda);
-  Recuperacao r = Prepara(kVenda, sessao, codigoDeAtivacao, S + "|" + codigoDeAtivacao + "|" + dadosVenda,
-                          S + "|" + codigoDeAtivacao + "|" + corrigidos);
+  // The request is the call's own text: two sales running at once with the lock
+  // off never write into each other's.
+  const std::optional<std::string> corrigidos = DadosCorrigidos(dadosVenda);
+  Recuperacao r = Prepara(kVenda, sessao, codigoDeAtivacao, codigoDeAtivacao + "|", dadosVenda,
+                          {codigoDeAtivacao, corrigidos ? std::string_view(*corrigidos) : dadosVenda});
   return Executa(r, "EnviarDadosVenda");
 }
 
 std::string CancelaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &chave,
                          const std::string &dadosCancelamento) {
   ChamadaTravada trava;
-  const std::string campos = TextoSessao(sessao) + "|" + codigoDeAtivacao + "|" + chave + "|" + dadosCancelamento;
-  Recuperacao r = Prepara(kCancelamento, sessao, codigoDeAtivacao, campos, campos);
+  Recuperacao r = Prepara(kCancelamento, sessao, codigoDeAtivacao,
+                          codigoDeAtivacao + "|" + chave + "|" + dadosCancelamento, "",
+                          {codigoDeAtivacao, chave, dadosCancelamento});
   return Executa(r, "CancelarUltimaVenda");
 }
 
@@ -436,7 +453,7 @@ extern "C" {
 
 const char *EnviarDadosVenda(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
   return Responde(kCmdEnviarDadosVenda, numeroSessao, true,
-                  [&] { return EnviaVenda(numeroSessao, Texto(codigoDeAtivacao), Texto(dadosVenda)); });
+                  [&] { return EnviaVenda(numeroSessao, Texto(codigoDeAtivacao), Vista(dadosVenda)); });
 }
 
 const char *CancelarUltimaVenda(int numeroSessao, const char *codigoDeAtivacao, const char *chave,

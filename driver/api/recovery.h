@@ -3,13 +3,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "api/commands.h"  // EditaRespostaCancelamento, the reply edit they share
 
 namespace cfe {
 
 // The bodies of EnviarDadosVenda and CancelarUltimaVenda (lock held inside).
-std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &dadosVenda);
+std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, std::string_view dadosVenda);
 std::string CancelaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &chave,
                          const std::string &dadosCancelamento);
 

@@ -52,7 +52,9 @@ void Transmite(TSerialChannel &canal, const std::string &requisicao, const char 
   canal.SetRaiseExcept(false);
   Descarta(canal, prefixo);
   canal.SetRaiseExcept(true);
-  canal.SendString(requisicao + "|" + kETX);
+  // The frame's tail goes as a write of its own: a sale's request of megabytes is not copied for it.
+  canal.SendString(requisicao);
+  canal.SendString(std::string{'|', kETX});
   canal.Flush();
 }
 
@@ -119,7 +121,7 @@ bool VerificaConexao() {
 
 bool EnviaParaSat(const std::string &requisicao) {
   Log("EnviaParaSat: inicio do envio ...");
-  Log("Enviando: " + requisicao);
+  if (G().ModoDebug) GravaLog("Enviando: " + requisicao);
   TSerialChannel &canal = CanalSerial();
   bool perdaTx = false;
   try {

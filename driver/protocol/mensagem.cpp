@@ -26,14 +26,22 @@ std::string Campos(const std::string &sessao, const std::vector<std::string_view
   return texto;
 }
 
-std::string Requisicao(const Comando &c, std::string_view corpo) {
+std::string Requisicao(const Comando &c, const std::vector<std::string_view> &partes) {
+  size_t tamanho = 2 + std::char_traits<char>::length(c.codigo);
+  for (auto parte : partes) tamanho += parte.size() + 1;
   std::string r;
-  r.reserve(corpo.size() + 4);
+  r.reserve(tamanho);
   r += '|';
   r += c.codigo;
-  r += '|';
-  r += corpo;
+  for (auto parte : partes) {
+    r += '|';
+    r += parte;
+  }
   return r;
+}
+
+std::string Requisicao(const Comando &c, std::string_view corpo) {
+  return Requisicao(c, std::vector<std::string_view>{corpo});
 }
 
 std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra) {
