@@ -61,17 +61,27 @@ SysfsFalso::SysfsFalso(fs::path raiz, fs::path devdir) : raiz_(std::move(raiz)),
 
 void SysfsFalso::AdicionaPorta(const std::string &tty, const std::string &alvo, const std::string &vendor,
                                const std::string &product, const std::string &driver) {
+  AdicionaTty(tty, driver, vendor + "\n", product + "\n");
+  fs::create_symlink(alvo, devdir_ / tty);
+}
+
+void SysfsFalso::AdicionaTty(const std::string &tty, const std::string &driver, const std::string &idVendor,
+                             const std::string &idProduct) {
   ++usb_;
   std::string dispositivo = "devices/pci0000:00/usb1/1-" + std::to_string(usb_);
   std::string interface = dispositivo + "/1-" + std::to_string(usb_) + ":1.0";
   fs::create_directories(raiz_ / interface / "tty" / tty);
   fs::create_directories(raiz_ / "bus/usb/drivers" / driver);
-  EscreveArquivo(raiz_ / dispositivo / "idVendor", vendor + "\n");
-  EscreveArquivo(raiz_ / dispositivo / "idProduct", product + "\n");
+  EscreveArquivo(raiz_ / dispositivo / "idVendor", idVendor);
+  EscreveArquivo(raiz_ / dispositivo / "idProduct", idProduct);
   fs::create_directory_symlink("../../../../../bus/usb/drivers/" + driver, raiz_ / interface / "driver");
   fs::create_directory_symlink("../../../1-" + std::to_string(usb_) + ":1.0", raiz_ / interface / "tty" / tty / "device");
   fs::create_directory_symlink("../../" + interface + "/tty/" + tty, raiz_ / "class/tty" / tty);
-  fs::create_symlink(alvo, devdir_ / tty);
+}
+
+void SysfsFalso::AdicionaTtyVirtual(const std::string &tty) {
+  fs::create_directories(raiz_ / "devices/virtual/tty" / tty);
+  fs::create_directory_symlink("../../devices/virtual/tty/" + tty, raiz_ / "class/tty" / tty);
 }
 
 // ---- device on a pseudo-terminal -------------------------------------------------

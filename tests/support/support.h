@@ -44,7 +44,13 @@ class SysfsFalso {
   SysfsFalso(fs::path raiz, fs::path devdir);
   void AdicionaPorta(const std::string &tty, const std::string &alvo, const std::string &vendor = "0525",
                      const std::string &product = "a4a7", const std::string &driver = "cdc_acm");
+  // The tree part alone: idVendor and idProduct hold these texts as they are.
+  void AdicionaTty(const std::string &tty, const std::string &driver, const std::string &idVendor,
+                   const std::string &idProduct);
+  // A tty on no USB device (a console, an on-board serial port).
+  void AdicionaTtyVirtual(const std::string &tty);
   std::string NomeDaPorta(const std::string &tty) const { return (devdir_ / tty).string(); }
+  const fs::path &Raiz() const { return raiz_; }
 
  private:
   fs::path raiz_, devdir_;
