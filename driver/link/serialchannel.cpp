@@ -369,39 +369,46 @@ int TSerialChannel::WaitingDataEx() {
   return WaitingData();
 }
 
-int TSerialChannel::SendBuffer(const char *data, int length) {
+size_t TSerialChannel::Transfere(bool escrita, size_t total,
+                                 const std::function<int(size_t feito, size_t &movidos)> &passo) {
   Guard g(mutex_);
   if (!ReadyCheck()) return 0;
   SetChannelError(0);
-  size_t total = length > 0 && data ? size_t(length) : 0;
-  size_t done = 0;
-  // A write is stuck when no byte leaves for DeadlockTimeout; a long one that
+  size_t feito = 0;
+  // A transfer is stuck when no byte moves for DeadlockTimeout; a long one that
   // keeps moving is not.
-  while (done < total) {
-    size_t written = 0;
-    if (int err = platform::SerialWrite(Handle, data + done, total - done, written)) {
+  while (feito < total) {
+    size_t movidos = 0;
+    if (int err = passo(feito, movidos)) {
       if (err == EIO) PortLost(err); else SerialCheck(err);
       break;
     }
-    done += written;
-    if (done == total || written > 0) continue;
+    feito += movidos;
+    if (feito == total || movidos > 0) continue;
     platform::SerialWaitResult r;
-    if (int err = platform::SerialWait(Handle, true, DeadlockTimeout_, r)) {
+    if (int err = platform::SerialWait(Handle, escrita, DeadlockTimeout_, r)) {
       SerialCheck(err);
       break;
     }
-    if (r.ready) continue;
+    if (r.ready) continue;  // a hang-up with bytes left still reads them; then read says EIO
     if (r.hangup) {
       PortLost(EIO);
       break;
     }
-    platform::SerialPurge(Handle, false, true);
+    platform::SerialPurge(Handle, !escrita, escrita);
     SetChannelError(kErrTimeout);
     break;
   }
   if (LastError_ == 0) FetchLineErrors();
   ExceptCheck();
-  return int(done);
+  return feito;
+}
+
+int TSerialChannel::SendBuffer(const char *data, int length) {
+  size_t total = length > 0 && data ? size_t(length) : 0;
+  return int(Transfere(true, total, [&](size_t feito, size_t &movidos) {
+    return platform::SerialWrite(Handle, data + feito, total - feito, movidos);
+  }));
 }
 
 int TSerialChannel::SendString(const std::string &data) {
@@ -414,36 +421,10 @@ int TSerialChannel::SendString(const std::string &data) {
 }
 
 int TSerialChannel::RecvBuffer(char *buffer, int length) {
-  Guard g(mutex_);
-  if (!ReadyCheck()) return 0;
-  SetChannelError(0);
   size_t total = length > 0 && buffer ? size_t(length) : 0;
-  size_t done = 0;
-  while (done < total) {
-    size_t got = 0;
-    if (int err = platform::SerialRead(Handle, buffer + done, total - done, got)) {
-      if (err == EIO) PortLost(err); else SerialCheck(err);
-      break;
-    }
-    done += got;
-    if (done == total || got > 0) continue;
-    platform::SerialWaitResult r;
-    if (int err = platform::SerialWait(Handle, false, DeadlockTimeout_, r)) {
-      SerialCheck(err);
-      break;
-    }
-    if (r.ready) continue;  // a hang-up with bytes left still reads them; then read says EIO
-    if (r.hangup) {
-      PortLost(EIO);
-      break;
-    }
-    platform::SerialPurge(Handle, true, false);
-    SetChannelError(kErrTimeout);
-    break;
-  }
-  if (LastError_ == 0) FetchLineErrors();
-  ExceptCheck();
-  return int(done);
+  return int(Transfere(false, total, [&](size_t feito, size_t &movidos) {
+    return platform::SerialRead(Handle, buffer + feito, total - feito, movidos);
+  }));
 }
 
 std::string TSerialChannel::RecvPacket(int timeout) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -117,6 +118,9 @@ class TSerialChannel {
   void FetchLineErrors();
   void PortLost(int osError);
   void CloseHandle();
+  // The blocking transfer of SendBuffer and RecvBuffer: passo moves bytes from
+  // offset feito on and says how many moved, or returns an OS error.
+  size_t Transfere(bool escrita, size_t total, const std::function<int(size_t feito, size_t &movidos)> &passo);
 
   mutable std::recursive_mutex mutex_;
   platform::PortHandle Handle;

@@ -220,6 +220,29 @@ TEST_F(ChannelTest, SendWritesEveryByteAndFlushReturns) {
   EXPECT_EQ(got, big);
 }
 
+// A blocking transfer that moves no byte for the deadlock time-out stops with 9997,
+// reporting what moved; it leaves the port open.
+TEST_F(ChannelTest, StuckTransfersTimeOutWith9997InBothDirections) {
+  TSerialChannel c;
+  Open(c);
+  c.SetDeadlockTimeout(50);
+  // Nobody reads the master side: the write fills the terminal's queue and stalls.
+  const std::string big(4 << 20, 'x');
+  int sent = c.SendString(big);
+  EXPECT_GT(sent, 0);
+  EXPECT_LT(sent, int(big.size()));
+  EXPECT_EQ(c.LastError(), 9997);
+  EXPECT_TRUE(c.InstanceActive());
+  // Nothing arrives: three bytes asked, two come.
+  ASSERT_EQ(write(pty.master, "ab", 2), 2);
+  AwaitWaiting(c, 2);
+  char buffer[3] = {};
+  EXPECT_EQ(c.RecvBuffer(buffer, 3), 2);
+  EXPECT_EQ(std::string(buffer, 2), "ab");
+  EXPECT_EQ(c.LastError(), 9997);
+  EXPECT_TRUE(c.InstanceActive());
+}
+
 TEST_F(ChannelTest, ConfigTakesStandardAndOtherRatesAndRejectsBadOnes) {
   TSerialChannel c;
   Open(c);
