@@ -70,7 +70,10 @@ std::optional<int> LeInteiro(std::string_view t) {
   return int(valor);
 }
 
-bool LeDecimal(std::string_view texto, int &valor) {
+namespace {
+
+template <typename Inteiro>
+bool LeDecimalEm(std::string_view texto, Inteiro &valor) {
   const char *ini = texto.data();
   const char *fim = ini + texto.size();
   if (ini != fim && *ini == '+') {
@@ -81,5 +84,11 @@ bool LeDecimal(std::string_view texto, int &valor) {
   auto [ptr, ec] = std::from_chars(ini, fim, valor);
   return ec == std::errc() && ptr == fim;
 }
+
+}  // namespace
+
+bool LeDecimal(std::string_view texto, int &valor) { return LeDecimalEm(texto, valor); }
+
+bool LeDecimal(std::string_view texto, long long &valor) { return LeDecimalEm(texto, valor); }
 
 }  // namespace cfe

@@ -28,5 +28,6 @@ std::optional<int> LeInteiro(std::string_view texto);
 // A whole text as a decimal integer: an optional sign and digits, nothing else
 // (the baud rate, the session at the head of a reply).
 bool LeDecimal(std::string_view texto, int &valor);
+bool LeDecimal(std::string_view texto, long long &valor);  // the number of a port name
 
 }  // namespace cfe

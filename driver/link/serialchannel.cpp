@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 
+#include "core/text.h"
 #include "link/discovery.h"
 #include "platform/platform.h"
 
@@ -14,19 +14,6 @@ namespace {
 
 std::string ErrorMessageText(int code, const std::string &desc) {
   return "Communication error " + std::to_string(code) + ": " + desc;
-}
-
-// A whole text as a decimal integer: optional sign, digits, nothing else.
-bool ParseInt(const std::string &text, long long &value) {
-  const char *first = text.data();
-  const char *last = first + text.size();
-  if (first != last && *first == '+') {
-    ++first;
-    if (first != last && *first == '-') return false;
-  }
-  if (first == last) return false;
-  auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last;
 }
 
 }  // namespace
@@ -163,18 +150,16 @@ int TSerialChannel::PortNumber() const {
 // ---- opening and closing -------------------------------------------------------
 
 int TSerialChannel::PortNumberFromName(const std::string &name) {
-  std::string upper = name;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return char(c >= 'a' && c <= 'z' ? c - 32 : c); });
+  const std::string upper = Maiusculas(name);
   int number = -1;
   long long value = 0;
   if (upper.rfind("COM", 0) == 0) {
-    if (!ParseInt(name.substr(3), value)) value = 0;
+    if (!LeDecimal(name.substr(3), value)) value = 0;
     value -= 1;
     number = value >= INT32_MIN && value <= INT32_MAX ? int(value) : -1;
   }
   if (upper.rfind("/DEV/TTYS", 0) == 0) {
-    number = ParseInt(name.substr(9), value) && value >= INT32_MIN && value <= INT32_MAX ? int(value) : -2;
+    number = LeDecimal(name.substr(9), value) && value >= INT32_MIN && value <= INT32_MAX ? int(value) : -2;
   }
   return number;
 }
