@@ -90,9 +90,9 @@ std::optional<MinSeg> LeValorTimeout(std::string_view v) {
 // ---- attempts and pause ------------------------------------------------------------
 
 const RegraTentativa kRegraNTent{&Estado::N_TENT, &Estado::NTent, "N_TENT: valor inválido",
-                                 "Num. de tentativas de transmissão de cupons", 1, 1};
+                                 "Num. de tentativas de transmissão de cupons", padrao::NTent, 1};
 const RegraTentativa kRegraTmpTent{&Estado::TMP_TENT, &Estado::TmpTent, "TMP_TENT: valor inválido",
-                                   "Tempo entre tentativas de transmissão de cupons", 6, 3};
+                                   "Tempo entre tentativas de transmissão de cupons", padrao::TmpTent, 3};
 
 void DefineTentativaInicial(const RegraTentativa &r, const std::string &t) {
   auto valor = LeInteiro(t);

@@ -51,8 +51,8 @@ struct MinSeg {
 };
 std::optional<MinSeg> LeValorTimeout(std::string_view valor);
 
-// The two retry settings, N_TENT (default 1, minimum 1) and TMP_TENT (default
-// 6, minimum 3): where they live and how their log lines read.
+// The two retry settings, N_TENT (minimum 1) and TMP_TENT (minimum 3), with
+// their built-in values (core/state.h): where they live and how their log lines read.
 struct RegraTentativa {
   std::string Estado::*texto;
   std::atomic<int> Estado::*numero;

@@ -34,9 +34,11 @@ void LeSecaoDefault(const ArquivoIni &ini) {
   std::string nTent = ini.Le("DEFAULT", "N_TENT");
   std::string tmpTent = ini.Le("DEFAULT", "TMP_TENT");
 
-  if (noPopup.empty()) noPopup = "true";
-  if (libLock.empty()) libLock = "true";
-  if (baudrate.empty()) baudrate = "921600";
+  // Only these three fall back on their built-in values when empty; an empty
+  // DEBUG or CORRECAO stays empty (and off).
+  if (noPopup.empty()) noPopup = padrao::NO_POPUP;
+  if (libLock.empty()) libLock = padrao::LIB_LOCK;
+  if (baudrate.empty()) baudrate = padrao::BAUDRATE;
   {
     std::lock_guard<std::mutex> guard(g.mutex);
     g.PortaSerial = portaSerial;
@@ -65,8 +67,8 @@ void LeSecaoDefault(const ArquivoIni &ini) {
 void LeSecaoTimeout(const ArquivoIni &ini) {
   if (!ini.TemSecao("TIMEOUT")) return;
   for (int f = 0; f < kNumFuncoes; ++f) {
-    const Timeout &padrao = kTimeoutsPadrao[f];
-    std::string valor = ini.Le("TIMEOUT", padrao.chave);
+    const Timeout &entrada = kTimeoutsPadrao[f];
+    std::string valor = ini.Le("TIMEOUT", entrada.chave);
     auto lido = LeValorTimeout(valor);
     if (!lido) continue;
     {
@@ -74,7 +76,7 @@ void LeSecaoTimeout(const ArquivoIni &ini) {
       G().timeouts[f].minutos = lido->minutos;
       G().timeouts[f].segundos = lido->segundos;
     }
-    Log(std::string(padrao.nome) + " redefinido para: " + valor);
+    Log(std::string(entrada.nome) + " redefinido para: " + valor);
   }
 }
 

@@ -40,27 +40,28 @@ Estado &G() {
 
 void RestauraPadroes() {
   Estado &g = G();
+  // A fresh state holds the built-in values.
+  Estado fresco;
   {
     std::lock_guard<std::mutex> guard(g.mutex);
     // Fresh strings, not assignments, so that no buffer of a long text stays allocated.
-    Estado padrao;
-    g.PortaSerial.swap(padrao.PortaSerial);
-    g.PortaFixa = padrao.PortaFixa;
-    g.BAUDRATE.swap(padrao.BAUDRATE);
-    g.DEBUG.swap(padrao.DEBUG);
-    g.NO_POPUP.swap(padrao.NO_POPUP);
-    g.LIB_LOCK.swap(padrao.LIB_LOCK);
-    g.CORRECAO.swap(padrao.CORRECAO);
-    g.N_TENT.swap(padrao.N_TENT);
-    g.TMP_TENT.swap(padrao.TMP_TENT);
+    g.PortaSerial.swap(fresco.PortaSerial);
+    g.PortaFixa = fresco.PortaFixa;
+    g.BAUDRATE.swap(fresco.BAUDRATE);
+    g.DEBUG.swap(fresco.DEBUG);
+    g.NO_POPUP.swap(fresco.NO_POPUP);
+    g.LIB_LOCK.swap(fresco.LIB_LOCK);
+    g.CORRECAO.swap(fresco.CORRECAO);
+    g.N_TENT.swap(fresco.N_TENT);
+    g.TMP_TENT.swap(fresco.TMP_TENT);
     std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), g.timeouts);
   }
-  g.ModoDebug = false;
-  g.LockLigado = true;
-  g.Correcao = false;
-  g.NTent = 1;
-  g.TmpTent = 6;
-  g.PrazoResposta = 0;
+  g.ModoDebug = fresco.ModoDebug.load();
+  g.LockLigado = fresco.LockLigado.load();
+  g.Correcao = fresco.Correcao.load();
+  g.NTent = fresco.NTent.load();
+  g.TmpTent = fresco.TmpTent.load();
+  g.PrazoResposta = fresco.PrazoResposta.load();
   LiberaLock();  // wakes any call still waiting
 }
 

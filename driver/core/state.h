@@ -44,25 +44,37 @@ struct Timeout {
 // Built-in time-out table.
 extern const Timeout kTimeoutsPadrao[kNumFuncoes];
 
+// The settings' built-in values: in force without sat.ini, and where start-up
+// falls back on them. A switch follows its text: only "true" turns it on.
+namespace padrao {
+inline constexpr const char *BAUDRATE = "921600";
+inline constexpr const char *DEBUG = "false";
+inline constexpr const char *NO_POPUP = "true";
+inline constexpr const char *LIB_LOCK = "true";
+inline constexpr const char *CORRECAO = "false";
+inline constexpr int NTent = 1;    // N_TENT, attempts
+inline constexpr int TmpTent = 6;  // TMP_TENT, seconds between attempts
+}  // namespace padrao
+
 struct Estado {
   // Guards the texts and the time-out table: SetDriver changes them outside the call lock.
   std::mutex mutex;
   std::string PortaSerial;
   bool PortaFixa = false;
-  std::string BAUDRATE = "921600";
-  std::string DEBUG = "false";
-  std::string NO_POPUP = "true";
-  std::string LIB_LOCK = "true";
-  std::string CORRECAO = "false";
-  std::string N_TENT = "1";
-  std::string TMP_TENT = "6";
+  std::string BAUDRATE = padrao::BAUDRATE;
+  std::string DEBUG = padrao::DEBUG;
+  std::string NO_POPUP = padrao::NO_POPUP;
+  std::string LIB_LOCK = padrao::LIB_LOCK;
+  std::string CORRECAO = padrao::CORRECAO;
+  std::string N_TENT = std::to_string(padrao::NTent);
+  std::string TMP_TENT = std::to_string(padrao::TmpTent);
   Timeout timeouts[kNumFuncoes];
 
-  std::atomic<bool> ModoDebug{false};
-  std::atomic<bool> LockLigado{true};  // lock switch
-  std::atomic<bool> Correcao{false};   // correction switch
-  std::atomic<int> NTent{1};
-  std::atomic<int> TmpTent{6};
+  std::atomic<bool> ModoDebug{std::string_view(padrao::DEBUG) == "true"};
+  std::atomic<bool> LockLigado{std::string_view(padrao::LIB_LOCK) == "true"};  // lock switch
+  std::atomic<bool> Correcao{std::string_view(padrao::CORRECAO) == "true"};    // correction switch
+  std::atomic<int> NTent{padrao::NTent};
+  std::atomic<int> TmpTent{padrao::TmpTent};
   std::atomic<bool> LockFlag{false};  // the call lock
   std::atomic<int64_t> PrazoResposta{0};  // reply deadline, monotonic milliseconds
 
