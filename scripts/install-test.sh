@@ -17,7 +17,7 @@ fail() { echo "install-test: $*" >&2; exit 1; }
 ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 lib=$root/usr/lib/$ma
 for f in usr/lib/$ma/libcfedriver.so.3 usr/lib/$ma/libcfedriver.so.3.0.0.4 usr/lib/$ma/libcfedriver.so \
-  usr/include/cfedriver.h usr/include/cfedriver_export.h usr/lib/$ma/pkgconfig/cfedriver.pc usr/lib/$ma/cmake/cfedriver/cfedriverConfig.cmake \
+  usr/include/cfedriver.h usr/include/cfedriver_export.h usr/include/cfedriver_funcoes.h usr/lib/$ma/pkgconfig/cfedriver.pc usr/lib/$ma/cmake/cfedriver/cfedriverConfig.cmake \
   usr/lib/$ma/cmake/cfedriver/cfedriverConfigVersion.cmake usr/lib/udev/rules.d/60-cfedriver.rules \
   usr/bin/cfetool usr/bin/cfecli usr/bin/satemu usr/share/applications/cfetool.desktop \
   usr/share/icons/hicolor/scalable/apps/cfetool.svg usr/share/man/man1/cfetool.1.gz \

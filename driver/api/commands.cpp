@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "api/corpos.h"
 #include "core/lock.h"
 #include "protocol/tentativas.h"
 #include "core/log.h"
-#include "cfedriver.h"
 #include "link/connection.h"
 
 namespace cfe {
@@ -22,18 +22,6 @@ std::string_view Vista(const char *p) { return p ? std::string_view(p) : std::st
 
 ChamadaTravada::ChamadaTravada() { EntraLock(); }
 ChamadaTravada::~ChamadaTravada() { LiberaLock(); }
-
-const char *DevolveResposta(uint64_t inicio, std::string texto) {
-  return GuardaRespostaSat(inicio, std::move(texto));
-}
-
-const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao, bool comExtra) {
-  try {
-    return DevolveResposta(inicio, RespostaOcupado(c, sessao, comExtra));
-  } catch (...) {
-    return "";  // not even the busy reply could be built (out of memory)
-  }
-}
 
 namespace {
 
@@ -137,112 +125,83 @@ std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
 
 }  // namespace
 
-}  // namespace cfe
+// ---- the bodies of the exports (api/exports.cpp) ------------------------------------
 
-using namespace cfe;
+namespace corpo {
 
-extern "C" {
-
-const char *AtivarSAT(int numeroSessao, int subComando, const char *codigoDeAtivacao, const char *CNPJ, int cUF) {
-  return Responde(kCmdAtivarSAT, numeroSessao, false, [&] {
-    std::string sub = std::to_string(subComando), codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJ),
-                uf = std::to_string(cUF);
-    return Simples(kCmdAtivarSAT, numeroSessao, {sub, codigo, cnpj, uf}, 4);
-  });
+std::string AtivarSAT(int numeroSessao, int subComando, const char *codigoDeAtivacao, const char *CNPJ, int cUF) {
+  std::string sub = std::to_string(subComando), codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJ),
+              uf = std::to_string(cUF);
+  return Simples(kCmdAtivarSAT, numeroSessao, {sub, codigo, cnpj, uf}, 4);
 }
 
-const char *ComunicarCertificadoICPBRASIL(int numeroSessao, const char *codigoDeAtivacao, const char *certificado) {
-  return Responde(kCmdComunicarCertificadoICPBRASIL, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao), cert = Texto(certificado);
-    return Simples(kCmdComunicarCertificadoICPBRASIL, numeroSessao, {codigo, cert}, 2, true);
-  });
+std::string ComunicarCertificadoICPBRASIL(int numeroSessao, const char *codigoDeAtivacao, const char *certificado) {
+  std::string codigo = Texto(codigoDeAtivacao), cert = Texto(certificado);
+  return Simples(kCmdComunicarCertificadoICPBRASIL, numeroSessao, {codigo, cert}, 2, true);
 }
 
-const char *ConsultarSAT(int numeroSessao) {
-  return Responde(kCmdConsultarSAT, numeroSessao, false,
-                  [&] { return Repetindo(kCmdConsultarSAT, "ConsultarSAT", numeroSessao, {}); });
+std::string ConsultarSAT(int numeroSessao) { return Repetindo(kCmdConsultarSAT, "ConsultarSAT", numeroSessao, {}); }
+
+std::string TesteFimAFim(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
+  std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosVenda);
+  return Simples(kCmdTesteFimAFim, numeroSessao, {codigo, dados}, 2);
 }
 
-const char *TesteFimAFim(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
-  return Responde(kCmdTesteFimAFim, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosVenda);
-    return Simples(kCmdTesteFimAFim, numeroSessao, {codigo, dados}, 2);
-  });
+std::string ConsultarStatusOperacional(int numeroSessao, const char *codigoDeAtivacao) {
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Repetindo(kCmdConsultarStatusOperacional, "ConsultarStatusOperacional", numeroSessao, {codigo});
 }
 
-const char *ConsultarStatusOperacional(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdConsultarStatusOperacional, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Repetindo(kCmdConsultarStatusOperacional, "ConsultarStatusOperacional", numeroSessao, {codigo});
-  });
+std::string ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao, int cNumeroDeSessao) {
+  // The looked-up number is written as a session text, unlike other integer fields.
+  std::string codigo = Texto(codigoDeAtivacao), procurada = TextoSessao(cNumeroDeSessao);
+  return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada}, true);
 }
 
-const char *ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao, int cNumeroDeSessao) {
-  return Responde(kCmdConsultarNumeroSessao, numeroSessao, false, [&] {
-    // The looked-up number is written as a session text, unlike other integer fields.
-    std::string codigo = Texto(codigoDeAtivacao), procurada = TextoSessao(cNumeroDeSessao);
-    return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada}, true);
-  });
+std::string ConfigurarInterfaceDeRede(int numeroSessao, const char *codigoDeAtivacao, const char *dadosConfiguracao) {
+  std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosConfiguracao);
+  return Simples(kCmdConfigurarInterfaceDeRede, numeroSessao, {codigo, dados}, 2);
 }
 
-const char *ConfigurarInterfaceDeRede(int numeroSessao, const char *codigoDeAtivacao, const char *dadosConfiguracao) {
-  return Responde(kCmdConfigurarInterfaceDeRede, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosConfiguracao);
-    return Simples(kCmdConfigurarInterfaceDeRede, numeroSessao, {codigo, dados}, 2);
-  });
-}
-
-const char *AssociarAssinatura(int numeroSessao, const char *codigoDeAtivacao, const char *CNPJvalue,
+std::string AssociarAssinatura(int numeroSessao, const char *codigoDeAtivacao, const char *CNPJvalue,
                                const char *assinaturaCNPJs) {
-  return Responde(kCmdAssociarAssinatura, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJvalue), assinatura = Texto(assinaturaCNPJs);
-    return Simples(kCmdAssociarAssinatura, numeroSessao, {codigo, cnpj, assinatura}, 3);
-  });
+  std::string codigo = Texto(codigoDeAtivacao), cnpj = Texto(CNPJvalue), assinatura = Texto(assinaturaCNPJs);
+  return Simples(kCmdAssociarAssinatura, numeroSessao, {codigo, cnpj, assinatura}, 3);
 }
 
-const char *AtualizarSoftwareSAT(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdAtualizarSoftwareSAT, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Simples(kCmdAtualizarSoftwareSAT, numeroSessao, {codigo}, 1);
-  });
+std::string AtualizarSoftwareSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Simples(kCmdAtualizarSoftwareSAT, numeroSessao, {codigo}, 1);
 }
 
-const char *ExtrairLogs(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdExtrairLogs, numeroSessao, false, [&] {
-    // The request carries the library's version, which the call line leaves out.
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Simples(kCmdExtrairLogs, numeroSessao, {codigo, kVersao}, 1);
-  });
+std::string ExtrairLogs(int numeroSessao, const char *codigoDeAtivacao) {
+  // The request carries the library's version, which the call line leaves out.
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Simples(kCmdExtrairLogs, numeroSessao, {codigo, kVersao}, 1);
 }
 
-const char *BloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdBloquearSAT, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Simples(kCmdBloquearSAT, numeroSessao, {codigo}, 1);
-  });
+std::string BloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Simples(kCmdBloquearSAT, numeroSessao, {codigo}, 1);
 }
 
-const char *DesbloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdDesbloquearSAT, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Simples(kCmdDesbloquearSAT, numeroSessao, {codigo}, 1);
-  });
+std::string DesbloquearSAT(int numeroSessao, const char *codigoDeAtivacao) {
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Simples(kCmdDesbloquearSAT, numeroSessao, {codigo}, 1);
 }
 
-const char *TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivacao, int opcao, const char *novoCodigo,
+std::string TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivacao, int opcao, const char *novoCodigo,
                                    const char *confNovoCodigo) {
-  return Responde(kCmdTrocarCodigoDeAtivacao, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao), op = std::to_string(opcao), novo = Texto(novoCodigo),
-                conf = Texto(confNovoCodigo);
-    return Simples(kCmdTrocarCodigoDeAtivacao, numeroSessao, {codigo, op, novo, conf}, 4);
-  });
+  std::string codigo = Texto(codigoDeAtivacao), op = std::to_string(opcao), novo = Texto(novoCodigo),
+              conf = Texto(confNovoCodigo);
+  return Simples(kCmdTrocarCodigoDeAtivacao, numeroSessao, {codigo, op, novo, conf}, 4);
 }
 
-const char *ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao) {
-  return Responde(kCmdConsultarUltimaSessaoFiscal, numeroSessao, false, [&] {
-    std::string codigo = Texto(codigoDeAtivacao);
-    return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo}, true);
-  });
+std::string ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao) {
+  std::string codigo = Texto(codigoDeAtivacao);
+  return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo}, true);
 }
 
-}  // extern "C"
+}  // namespace corpo
+
+}  // namespace cfe

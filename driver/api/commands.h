@@ -1,12 +1,11 @@
-// What the sixteen SAT functions have in common: the call lock around a call,
-// the mended cancellation reply, and the reply text handed back.
+// What the sixteen SAT functions have in common: the call lock around a call
+// and the mended cancellation reply.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "core/state.h"
-#include "api/textos.h"
 #include "protocol/mensagem.h"
 
 namespace cfe {
@@ -30,22 +29,5 @@ class ChamadaTravada {
   ChamadaTravada(const ChamadaTravada &) = delete;
   ChamadaTravada &operator=(const ChamadaTravada &) = delete;
 };
-
-// Hands a SAT function's text back through the calling thread's reply text
-// (RespostaSat, api/textos.h); inicio is the call's number from InicioDeChamada.
-const char *DevolveResposta(uint64_t inicio, std::string texto);
-const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao, bool comExtra);
-
-// Runs a SAT function's body and hands its text back. Nothing escapes: any
-// failure becomes the busy reply.
-template <typename Corpo>
-const char *Responde(const Comando &c, int sessao, bool comExtra, Corpo &&corpo) {
-  const uint64_t inicio = InicioDeChamada();
-  try {
-    return DevolveResposta(inicio, corpo());
-  } catch (...) {
-    return DevolveOcupado(inicio, c, sessao, comExtra);
-  }
-}
 
 }  // namespace cfe

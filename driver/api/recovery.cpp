@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "api/commands.h"
+#include "api/corpos.h"
 #include "api/corrige.h"
 #include "protocol/tentativas.h"
 #include "core/log.h"
-#include "cfedriver.h"
 #include "link/connection.h"
 #include "platform/platform.h"
 
@@ -397,7 +397,7 @@ Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, cons
                      Requisicao(p.cmd, partes),
                      Requisicao(kCmdConsultarNumeroSessao, consultaCampos),
                      consultaCampos,
-                     RespostaOcupado(p.cmd, sessao, true),
+                     RespostaOcupado(p.cmd, sessao),
                      S + "|" + p.prefixo,
                      p.prazoAposEnvio,
                      p.edita,
@@ -445,22 +445,19 @@ std::string CancelaVenda(int sessao, const std::string &codigoDeAtivacao, const 
   return Executa(r, "CancelarUltimaVenda");
 }
 
-}  // namespace cfe
+// ---- the bodies of the exports (api/exports.cpp) ------------------------------------
 
-using namespace cfe;
+namespace corpo {
 
-extern "C" {
-
-const char *EnviarDadosVenda(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
-  return Responde(kCmdEnviarDadosVenda, numeroSessao, true,
-                  [&] { return EnviaVenda(numeroSessao, Texto(codigoDeAtivacao), Vista(dadosVenda)); });
+std::string EnviarDadosVenda(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
+  return EnviaVenda(numeroSessao, Texto(codigoDeAtivacao), Vista(dadosVenda));
 }
 
-const char *CancelarUltimaVenda(int numeroSessao, const char *codigoDeAtivacao, const char *chave,
+std::string CancelarUltimaVenda(int numeroSessao, const char *codigoDeAtivacao, const char *chave,
                                 const char *dadosCancelamento) {
-  return Responde(kCmdCancelarUltimaVenda, numeroSessao, true, [&] {
-    return CancelaVenda(numeroSessao, Texto(codigoDeAtivacao), Texto(chave), Texto(dadosCancelamento));
-  });
+  return CancelaVenda(numeroSessao, Texto(codigoDeAtivacao), Texto(chave), Texto(dadosCancelamento));
 }
 
-}  // extern "C"
+}  // namespace corpo
+
+}  // namespace cfe

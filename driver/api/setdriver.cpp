@@ -3,12 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "api/corpos.h"
 #include "core/log.h"
 #include "api/settings.h"
 #include "core/state.h"
 #include "core/text.h"
-#include "api/textos.h"
-#include "cfedriver.h"
 #include "link/discovery.h"
 
 namespace cfe {
@@ -131,18 +130,10 @@ std::string Executa(const std::string &comando, const std::string &v) {
 
 }  // namespace
 
-}  // namespace cfe
+namespace corpo {
 
-extern "C" const char *SetDriver(const char *comando, const char *valor) {
-  // RespostaDriver: the calling thread's own text, apart from its SAT reply
-  // (api/textos.h), so that neither a SAT call nor another thread rewrites it.
-  const uint64_t inicio = cfe::InicioDeChamada();
-  std::string resposta;
-  try {
-    resposta = cfe::Executa(cfe::Aparado(comando), cfe::Aparado(valor));
-  } catch (...) {
-    // Only a failure to allocate gets here.
-    return cfe::GuardaRespostaDriver(inicio, "FALHA");
-  }
-  return cfe::GuardaRespostaDriver(inicio, std::move(resposta));
-}
+std::string SetDriver(const char *comando, const char *valor) { return Executa(Aparado(comando), Aparado(valor)); }
+
+}  // namespace corpo
+
+}  // namespace cfe

@@ -9,22 +9,13 @@
 namespace cfe {
 
 const Timeout kTimeoutsPadrao[kNumFuncoes] = {
-    {"T_ATIVAR_SAT", "Timeout_AtivarSAT", 5, 0},
-    {"T_COMUNICAR_CERTIFICADO_ICPBRASIL", "Timeout_ComunicarCertificadoICPBRASIL", 5, 0},
-    {"T_ENVIAR_DADOS_VENDA", "Timeout_EnviarDadosVenda", 0, 20},
-    {"T_CANCELAR_ULTIMA_VENDA", "Timeout_CancelarUltimaVenda", 0, 3},
-    {"T_CONSULTAR_SAT", "Timeout_ConsultarSAT", 0, 4},
-    {"T_TESTE_FIM_A_FIM", "Timeout_TesteFimAFim", 0, 40},
-    {"T_CONSULTAR_STATUS_OPERACIONAL", "Timeout_ConsultarStatusOperacional", 0, 4},
-    {"T_CONSULTAR_NUMERO_SESSAO", "Timeout_ConsultarNumeroSessao", 0, 20},
-    {"T_CONSULTAR_SESSAO_FISCAL", "Timeout_ConsultarUltimaSessaoFiscal", 0, 20},
-    {"T_CONFIGURAR_INTERFACE_DE_REDE", "Timeout_ConfigurarInterfacceDeRede", 0, 20},
-    {"T_ASSOCIAR_ASSINATURA", "Timeout_AssociarAssinatura", 30, 0},
-    {"T_ATUALIZAR_SOFTWARE_SAT", "Timeout_AtualizarSoftwareSAT", 30, 0},
-    {"T_EXTRAIR_LOGS", "Timeout_ExtrairLogs", 0, 20},
-    {"T_BLOQUEAR_SAT", "Timeout_BloquearSAT", 5, 0},
-    {"T_DESBLOQUEAR_SAT", "Timeout_DesbloquearSAT", 0, 40},
-    {"T_TROCAR_CODIGO_DE_ATIVACAO", "Timeout_TrocarCodigoDeAtivacao", 0, 20},
+#define CFE_TIMEOUT(nome, parametros, argumentos, ordemTool, codigo, ocupado, chave, nomeTimeout, minutos, segundos, \
+                    ...)                                                                                          \
+  {chave, nomeTimeout, minutos, segundos},
+#define CFE_SEM_TIMEOUT(...)
+    CFE_FUNCOES(CFE_TIMEOUT, CFE_SEM_TIMEOUT)
+#undef CFE_TIMEOUT
+#undef CFE_SEM_TIMEOUT
 };
 
 Estado::Estado() { std::copy(std::begin(kTimeoutsPadrao), std::end(kTimeoutsPadrao), timeouts); }

@@ -6,31 +6,22 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
+#include "cfedriver_funcoes.h"
 #include "core/clock.h"
 
 namespace cfe {
 
 inline constexpr const char *kVersao = CFE_VERSION;  // "3.0.0.4", from the build
 
-// The sixteen commands, in the order of the time-out table.
+// The sixteen commands, in the order of the time-out table (cfedriver_funcoes.h).
 enum Funcao : int {
-  kAtivarSAT,
-  kComunicarCertificadoICPBRASIL,
-  kEnviarDadosVenda,
-  kCancelarUltimaVenda,
-  kConsultarSAT,
-  kTesteFimAFim,
-  kConsultarStatusOperacional,
-  kConsultarNumeroSessao,
-  kConsultarUltimaSessaoFiscal,
-  kConfigurarInterfaceDeRede,
-  kAssociarAssinatura,
-  kAtualizarSoftwareSAT,
-  kExtrairLogs,
-  kBloquearSAT,
-  kDesbloquearSAT,
-  kTrocarCodigoDeAtivacao,
+#define CFE_FUNCAO(nome, ...) k##nome,
+#define CFE_SEM_FUNCAO(...)
+  CFE_FUNCOES(CFE_FUNCAO, CFE_SEM_FUNCAO)
+#undef CFE_FUNCAO
+#undef CFE_SEM_FUNCAO
   kNumFuncoes
 };
 

@@ -16,39 +16,22 @@
 #endif
 
 #include "cfedriver_export.h"
+#include "cfedriver_funcoes.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-CFE_API const char *CFE_CALL AtivarSAT(int numeroSessao, int subComando, const char *codigoDeAtivacao,
-                                       const char *CNPJ, int cUF);
-CFE_API const char *CFE_CALL ComunicarCertificadoICPBRASIL(int numeroSessao, const char *codigoDeAtivacao,
-                                                           const char *certificado);
-CFE_API const char *CFE_CALL EnviarDadosVenda(int numeroSessao, const char *codigoDeAtivacao,
-                                              const char *dadosVenda);
-CFE_API const char *CFE_CALL CancelarUltimaVenda(int numeroSessao, const char *codigoDeAtivacao, const char *chave,
-                                                 const char *dadosCancelamento);
-CFE_API const char *CFE_CALL ConsultarSAT(int numeroSessao);
-CFE_API const char *CFE_CALL TesteFimAFim(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda);
-CFE_API const char *CFE_CALL ConsultarStatusOperacional(int numeroSessao, const char *codigoDeAtivacao);
-CFE_API const char *CFE_CALL ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao,
-                                                   int cNumeroDeSessao);
-CFE_API const char *CFE_CALL ConfigurarInterfaceDeRede(int numeroSessao, const char *codigoDeAtivacao,
-                                                       const char *dadosConfiguracao);
-CFE_API const char *CFE_CALL AssociarAssinatura(int numeroSessao, const char *codigoDeAtivacao,
-                                                const char *CNPJvalue, const char *assinaturaCNPJs);
-CFE_API const char *CFE_CALL AtualizarSoftwareSAT(int numeroSessao, const char *codigoDeAtivacao);
-CFE_API const char *CFE_CALL ExtrairLogs(int numeroSessao, const char *codigoDeAtivacao);
-CFE_API const char *CFE_CALL BloquearSAT(int numeroSessao, const char *codigoDeAtivacao);
-CFE_API const char *CFE_CALL DesbloquearSAT(int numeroSessao, const char *codigoDeAtivacao);
-CFE_API const char *CFE_CALL TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivacao, int opcao,
-                                                    const char *novoCodigo, const char *confNovoCodigo);
-CFE_API const char *CFE_CALL ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao);
-
-/* The library's own control command: DISCOVER, SERIAL, NO_POPUP, LOCK, DEBUG,
- * N_TENT, TMP_TENT, VERSAO. */
-CFE_API const char *CFE_CALL SetDriver(const char *comando, const char *valor);
+/* The sixteen SAT functions and SetDriver, the library's own control command
+ * (DISCOVER, SERIAL, NO_POPUP, LOCK, DEBUG, N_TENT, TMP_TENT, VERSAO); their
+ * parameters are listed in cfedriver_funcoes.h. */
+#define CFE_DECLARA_SAT(nome, parametros, argumentos, ordemTool, codigo, ocupado, chave, nomeTimeout, minutos, \
+                        segundos, recepcao, formaOcupado)                                                  \
+  CFE_API const char *CFE_CALL nome parametros;
+#define CFE_DECLARA_CONTROLE(nome, parametros, argumentos, ordemTool) CFE_API const char *CFE_CALL nome parametros;
+CFE_FUNCOES(CFE_DECLARA_SAT, CFE_DECLARA_CONTROLE)
+#undef CFE_DECLARA_SAT
+#undef CFE_DECLARA_CONTROLE
 
 #ifdef __cplusplus
 }

@@ -44,7 +44,8 @@ std::string Requisicao(const Comando &c, std::string_view corpo) {
   return Requisicao(c, std::vector<std::string_view>{corpo});
 }
 
-std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra) {
+std::string RespostaOcupado(const Comando &c, int sessao) {
+  const bool comExtra = c.formaOcupado == FormaOcupado::ComCampoExtra;
   return TextoSessao(sessao) + "|" + c.ocupado + "|" + (comExtra ? "0000|" : "") +
          "SAT em processamento. Tente novamente.||";
 }
@@ -66,7 +67,7 @@ std::string TextoC(std::string recebido) {
 std::string Troca(const Comando &c, const std::string &requisicao, int sessao) {
   DefinePrazo(c.funcao);
   if (!EnviaParaSat(requisicao)) return "";
-  return TextoC(RecebeDoSat(c.checaSessao ? std::optional<int>(sessao) : std::nullopt));
+  return TextoC(RecebeDoSat(c.recepcao == Recepcao::ChecaSessao ? std::optional<int>(sessao) : std::nullopt));
 }
 
 }  // namespace cfe

@@ -20,9 +20,9 @@ std::string Requisicao(const Comando &c, const std::vector<std::string_view> &pa
 // The same with one body.
 std::string Requisicao(const Comando &c, std::string_view corpo);
 
-// session + "|" + busy code + "|" + "SAT em processamento. Tente novamente." + "||";
-// comExtra puts "0000|" before the message (sale and cancellation).
-std::string RespostaOcupado(const Comando &c, int sessao, bool comExtra = false);
+// session + "|" + busy code + "|" + "SAT em processamento. Tente novamente." + "||",
+// with "0000|" before the message in the command's form ComCampoExtra (sale and cancellation).
+std::string RespostaOcupado(const Comando &c, int sessao);
 // The up to five bytes after the first "|" (empty when there is none).
 std::string CodigoRetorno(std::string_view resposta);
 // The session text at the head of a reply: its first six characters.
