@@ -31,24 +31,36 @@ bool TDriverSAT::CarregaDoSistema(const QString &soname) {
   return true;
 }
 
+namespace {
+
+// The lookup positions of the table's column ordemTool, in the table's order.
+#define CFE_ORDEM(nome, parametros, argumentos, ordemTool, ...) ordemTool,
+constexpr int kOrdens[] = {CFE_FUNCOES(CFE_ORDEM, CFE_ORDEM)};
+#undef CFE_ORDEM
+constexpr int kNumEntradas = sizeof kOrdens / sizeof kOrdens[0];
+
+// Each position from 1 to the number of entry points once, so that every one is looked up.
+constexpr bool CadaPosicaoUmaVez() {
+  for (int posicao = 1; posicao <= kNumEntradas; ++posicao) {
+    int vezes = 0;
+    for (int ordem : kOrdens) vezes += ordem == posicao;
+    if (vezes != 1) return false;
+  }
+  return true;
+}
+static_assert(CadaPosicaoUmaVez(), "ordemTool must number the entry points 1, 2, ... once each");
+
+}  // namespace
+
 void TDriverSAT::LigaTodas() {
-  Liga(ComunicarCertificadoICPBRASIL);
-  Liga(EnviarDadosVenda);
-  Liga(CancelarUltimaVenda);
-  Liga(ConsultarSAT);
-  Liga(TesteFimAFim);
-  Liga(ConsultarStatusOperacional);
-  Liga(ConsultarNumeroSessao);
-  Liga(AssociarAssinatura);
-  Liga(AtualizarSoftwareSAT);
-  Liga(ExtrairLogs);
-  Liga(BloquearSAT);
-  Liga(DesbloquearSAT);
-  Liga(TrocarCodigoDeAtivacao);
-  Liga(ConfigurarInterfaceDeRede);
-  Liga(AtivarSAT);
-  Liga(ConsultarUltimaSessaoFiscal);
-  Liga(SetDriver);
+  // In the order of the column ordemTool, the order in which the tool has
+  // always looked them up.
+#define CFE_LIGA(nome, parametros, argumentos, ordemTool, ...) \
+  if (ordemTool == posicao) Liga(nome);
+  for (int posicao = 1; posicao <= kNumEntradas; ++posicao) {
+    CFE_FUNCOES(CFE_LIGA, CFE_LIGA)
+  }
+#undef CFE_LIGA
 }
 
 QByteArray TextoParaDriver(const QString &texto) {

@@ -34,24 +34,10 @@ class TDriverSAT {
   bool Carregada() const { return biblioteca.isLoaded(); }
   QString Caminho() const { return biblioteca.fileName(); }
 
-  // In the order in which they are looked up.
-  Entrada<decltype(&::ComunicarCertificadoICPBRASIL)> ComunicarCertificadoICPBRASIL{"ComunicarCertificadoICPBRASIL"};
-  Entrada<decltype(&::EnviarDadosVenda)> EnviarDadosVenda{"EnviarDadosVenda"};
-  Entrada<decltype(&::CancelarUltimaVenda)> CancelarUltimaVenda{"CancelarUltimaVenda"};
-  Entrada<decltype(&::ConsultarSAT)> ConsultarSAT{"ConsultarSAT"};
-  Entrada<decltype(&::TesteFimAFim)> TesteFimAFim{"TesteFimAFim"};
-  Entrada<decltype(&::ConsultarStatusOperacional)> ConsultarStatusOperacional{"ConsultarStatusOperacional"};
-  Entrada<decltype(&::ConsultarNumeroSessao)> ConsultarNumeroSessao{"ConsultarNumeroSessao"};
-  Entrada<decltype(&::AssociarAssinatura)> AssociarAssinatura{"AssociarAssinatura"};
-  Entrada<decltype(&::AtualizarSoftwareSAT)> AtualizarSoftwareSAT{"AtualizarSoftwareSAT"};
-  Entrada<decltype(&::ExtrairLogs)> ExtrairLogs{"ExtrairLogs"};
-  Entrada<decltype(&::BloquearSAT)> BloquearSAT{"BloquearSAT"};
-  Entrada<decltype(&::DesbloquearSAT)> DesbloquearSAT{"DesbloquearSAT"};
-  Entrada<decltype(&::TrocarCodigoDeAtivacao)> TrocarCodigoDeAtivacao{"TrocarCodigoDeAtivacao"};
-  Entrada<decltype(&::ConfigurarInterfaceDeRede)> ConfigurarInterfaceDeRede{"ConfigurarInterfaceDeRede"};
-  Entrada<decltype(&::AtivarSAT)> AtivarSAT{"AtivarSAT"};
-  Entrada<decltype(&::ConsultarUltimaSessaoFiscal)> ConsultarUltimaSessaoFiscal{"ConsultarUltimaSessaoFiscal"};
-  Entrada<decltype(&::SetDriver)> SetDriver{"SetDriver"};
+  // The entry points of the table of functions (cfedriver_funcoes.h), one member each.
+#define CFE_ENTRADA(nome, ...) Entrada<decltype(&::nome)> nome{#nome};
+  CFE_FUNCOES(CFE_ENTRADA, CFE_ENTRADA)
+#undef CFE_ENTRADA
 
  private:
   void LigaTodas();
