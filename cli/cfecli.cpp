@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -16,36 +17,58 @@
 
 namespace {
 
-// Argument kinds: 'i' a 32-bit integer, 's' a text.
+// One function of the table (cfedriver_funcoes.h). Argument kinds: 'i' a 32-bit integer, 's' a text.
 struct Function {
-  const char *name;
-  const char *kinds;
-  const char *arguments;
+  std::string name;
+  std::string code;       // command code; empty for SetDriver
+  std::string kinds;      // one per parameter
+  std::string arguments;  // the parameters' names, separated by spaces
 };
 
-constexpr Function kFunctions[] = {
-    {"AtivarSAT", "iissi", "numeroSessao subComando codigoDeAtivacao CNPJ cUF"},
-    {"ComunicarCertificadoICPBRASIL", "iss", "numeroSessao codigoDeAtivacao certificado"},
-    {"EnviarDadosVenda", "iss", "numeroSessao codigoDeAtivacao dadosVenda"},
-    {"CancelarUltimaVenda", "isss", "numeroSessao codigoDeAtivacao chave dadosCancelamento"},
-    {"ConsultarSAT", "i", "numeroSessao"},
-    {"TesteFimAFim", "iss", "numeroSessao codigoDeAtivacao dadosVenda"},
-    {"ConsultarStatusOperacional", "is", "numeroSessao codigoDeAtivacao"},
-    {"ConsultarNumeroSessao", "isi", "numeroSessao codigoDeAtivacao cNumeroDeSessao"},
-    {"ConfigurarInterfaceDeRede", "iss", "numeroSessao codigoDeAtivacao dadosConfiguracao"},
-    {"AssociarAssinatura", "isss", "numeroSessao codigoDeAtivacao CNPJvalue assinaturaCNPJs"},
-    {"AtualizarSoftwareSAT", "is", "numeroSessao codigoDeAtivacao"},
-    {"ExtrairLogs", "is", "numeroSessao codigoDeAtivacao"},
-    {"BloquearSAT", "is", "numeroSessao codigoDeAtivacao"},
-    {"DesbloquearSAT", "is", "numeroSessao codigoDeAtivacao"},
-    {"TrocarCodigoDeAtivacao", "isiss", "numeroSessao codigoDeAtivacao opcao novoCodigo confNovoCodigo"},
-    {"ConsultarUltimaSessaoFiscal", "is", "numeroSessao codigoDeAtivacao"},
-    {"SetDriver", "ss", "comando valor"},
-};
+// From the table's C parameter list, "(int numeroSessao, const char *codigoDeAtivacao)": each
+// parameter's kind by its type and its name, the last word.
+Function FromTable(const char *name, const char *code, const std::string &parameters) {
+  Function f{name, code, "", ""};
+  std::string list = parameters.substr(1, parameters.size() - 2);
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    std::string parameter = list.substr(start, comma - start);
+    const size_t first = parameter.find_first_not_of(' ');
+    const size_t nameStart = parameter.find_last_of(" *") + 1;
+    f.kinds += parameter.compare(first, 4, "int ") == 0 ? 'i' : 's';
+    if (!f.arguments.empty()) f.arguments += ' ';
+    f.arguments += parameter.substr(nameStart);
+    start = comma + 1;
+  }
+  return f;
+}
+
+// In the order of their command codes, SetDriver last.
+std::vector<Function> MakeFunctions() {
+  std::vector<Function> functions = {
+#define CFE_SAT_FUNCTION(name, parameters, arguments, toolOrder, code, ...) FromTable(#name, code, #parameters),
+#define CFE_CONTROL_FUNCTION(name, parameters, ...) FromTable(#name, "", #parameters),
+      CFE_FUNCOES(CFE_SAT_FUNCTION, CFE_CONTROL_FUNCTION)
+#undef CFE_SAT_FUNCTION
+#undef CFE_CONTROL_FUNCTION
+  };
+  std::stable_sort(functions.begin(), functions.end(), [](const Function &a, const Function &b) {
+    if (a.code.empty() != b.code.empty()) return b.code.empty();
+    return a.code < b.code;
+  });
+  return functions;
+}
+
+const std::vector<Function> &Functions() {
+  static const std::vector<Function> functions = MakeFunctions();
+  return functions;
+}
 
 void PrintFunctions(FILE *out) {
   std::fprintf(out, "Functions and their arguments (integers in decimal, texts as given):\n");
-  for (const auto &f : kFunctions) std::fprintf(out, "  %s %s\n", f.name, f.arguments);
+  for (const auto &f : Functions()) std::fprintf(out, "  %s %s\n", f.name.c_str(), f.arguments.c_str());
 }
 
 void PrintHelp() {
@@ -135,17 +158,25 @@ void ExplainBusy(void *handle, const std::string &reply) {
                looked.c_str());
 }
 
-// The call itself, by the function's argument kinds; types come from the library's header.
+// The call itself, by the function's argument kinds.
+using I = const char *CFE_CALL (*)(int);
+using IS = const char *CFE_CALL (*)(int, const char *);
+using ISS = const char *CFE_CALL (*)(int, const char *, const char *);
+using ISSS = const char *CFE_CALL (*)(int, const char *, const char *, const char *);
+using ISI = const char *CFE_CALL (*)(int, const char *, int);
+using IISSI = const char *CFE_CALL (*)(int, int, const char *, const char *, int);
+using ISISS = const char *CFE_CALL (*)(int, const char *, int, const char *, const char *);
+using SS = const char *CFE_CALL (*)(const char *, const char *);
+
 const char *Call(void *symbol, const std::string &kinds, const std::vector<int> &n, const std::vector<const char *> &s) {
-  if (kinds == "i") return reinterpret_cast<decltype(&ConsultarSAT)>(symbol)(n[0]);
-  if (kinds == "is") return reinterpret_cast<decltype(&ExtrairLogs)>(symbol)(n[0], s[0]);
-  if (kinds == "iss") return reinterpret_cast<decltype(&EnviarDadosVenda)>(symbol)(n[0], s[0], s[1]);
-  if (kinds == "isss") return reinterpret_cast<decltype(&CancelarUltimaVenda)>(symbol)(n[0], s[0], s[1], s[2]);
-  if (kinds == "isi") return reinterpret_cast<decltype(&ConsultarNumeroSessao)>(symbol)(n[0], s[0], n[1]);
-  if (kinds == "iissi") return reinterpret_cast<decltype(&AtivarSAT)>(symbol)(n[0], n[1], s[0], s[1], n[2]);
-  if (kinds == "isiss")
-    return reinterpret_cast<decltype(&TrocarCodigoDeAtivacao)>(symbol)(n[0], s[0], n[1], s[1], s[2]);
-  if (kinds == "ss") return reinterpret_cast<decltype(&SetDriver)>(symbol)(s[0], s[1]);
+  if (kinds == "i") return reinterpret_cast<I>(symbol)(n[0]);
+  if (kinds == "is") return reinterpret_cast<IS>(symbol)(n[0], s[0]);
+  if (kinds == "iss") return reinterpret_cast<ISS>(symbol)(n[0], s[0], s[1]);
+  if (kinds == "isss") return reinterpret_cast<ISSS>(symbol)(n[0], s[0], s[1], s[2]);
+  if (kinds == "isi") return reinterpret_cast<ISI>(symbol)(n[0], s[0], n[1]);
+  if (kinds == "iissi") return reinterpret_cast<IISSI>(symbol)(n[0], n[1], s[0], s[1], n[2]);
+  if (kinds == "isiss") return reinterpret_cast<ISISS>(symbol)(n[0], s[0], n[1], s[1], s[2]);
+  if (kinds == "ss") return reinterpret_cast<SS>(symbol)(s[0], s[1]);
   return nullptr;
 }
 
@@ -159,8 +190,8 @@ int main(int argc, char **argv) {
   if (argc < 2) return UsageError("no function named");
 
   const Function *function = nullptr;
-  for (const auto &f : kFunctions)
-    if (std::strcmp(argv[1], f.name) == 0) function = &f;
+  for (const auto &f : Functions())
+    if (f.name == argv[1]) function = &f;
   if (!function) return UsageError(std::string("unknown function ") + argv[1]);
 
   const std::string kinds = function->kinds;
@@ -189,9 +220,9 @@ int main(int argc, char **argv) {
   std::string library;
   void *handle = LoadLibrary(library);
   if (!handle) return 1;
-  void *symbol = dlsym(handle, function->name);
+  void *symbol = dlsym(handle, function->name.c_str());
   if (!symbol) {
-    std::fprintf(stderr, "cfecli: %s has no function %s\n", library.c_str(), function->name);
+    std::fprintf(stderr, "cfecli: %s has no function %s\n", library.c_str(), function->name.c_str());
     dlclose(handle);
     return 1;
   }

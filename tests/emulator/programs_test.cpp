@@ -197,6 +197,80 @@ TEST(Cfecli, CallsTheLibraryAgainstTheEmulator) {
   std::remove(ini.c_str());
 }
 
+// The list of functions in the help, as it has always read: command-code order, SetDriver last.
+TEST(Cfecli, HelpListsTheSeventeenFunctionsInCommandCodeOrder) {
+  const Result help = RunProgram({CFECLI_PATH, "--help"});
+  EXPECT_EQ(help.status, 0);
+  const std::string lista =
+      "Functions and their arguments (integers in decimal, texts as given):\n"
+      "  AtivarSAT numeroSessao subComando codigoDeAtivacao CNPJ cUF\n"
+      "  ComunicarCertificadoICPBRASIL numeroSessao codigoDeAtivacao certificado\n"
+      "  EnviarDadosVenda numeroSessao codigoDeAtivacao dadosVenda\n"
+      "  CancelarUltimaVenda numeroSessao codigoDeAtivacao chave dadosCancelamento\n"
+      "  ConsultarSAT numeroSessao\n"
+      "  TesteFimAFim numeroSessao codigoDeAtivacao dadosVenda\n"
+      "  ConsultarStatusOperacional numeroSessao codigoDeAtivacao\n"
+      "  ConsultarNumeroSessao numeroSessao codigoDeAtivacao cNumeroDeSessao\n"
+      "  ConfigurarInterfaceDeRede numeroSessao codigoDeAtivacao dadosConfiguracao\n"
+      "  AssociarAssinatura numeroSessao codigoDeAtivacao CNPJvalue assinaturaCNPJs\n"
+      "  AtualizarSoftwareSAT numeroSessao codigoDeAtivacao\n"
+      "  ExtrairLogs numeroSessao codigoDeAtivacao\n"
+      "  BloquearSAT numeroSessao codigoDeAtivacao\n"
+      "  DesbloquearSAT numeroSessao codigoDeAtivacao\n"
+      "  TrocarCodigoDeAtivacao numeroSessao codigoDeAtivacao opcao novoCodigo confNovoCodigo\n"
+      "  ConsultarUltimaSessaoFiscal numeroSessao codigoDeAtivacao\n"
+      "  SetDriver comando valor\n";
+  ASSERT_GE(help.out.size(), lista.size());
+  EXPECT_EQ(help.out.substr(help.out.size() - lista.size()), lista);
+}
+
+// Every function is called with its arguments in their order and kinds: the request that reaches
+// the device shows them.
+TEST(Cfecli, CallsEachFunctionWithItsArguments) {
+  satemu::SatEmulator emu;
+  ASSERT_TRUE(emu.Start());
+  const std::string ini = ::testing::TempDir() + "/cfecli_each_sat.ini";
+  ASSERT_TRUE(emu.WriteIni(ini));
+  const std::vector<std::string> env = {"CFEDRIVER_INI=" + ini, "CFEDRIVER_LOG=" + ::testing::TempDir() + "/cfecli.log"};
+  struct Caso {
+    std::vector<std::string> args;
+    std::string requisicao;  // the first request of the call
+  };
+  const std::vector<Caso> casos = {
+      {{"AtivarSAT", "11", "1", "C", "N", "35"}, "|01|000011|1|C|N|35|\x03"},
+      {{"ComunicarCertificadoICPBRASIL", "12", "C", "CERT"}, "|02|000012|C|CERT|\x03"},
+      {{"EnviarDadosVenda", "13", "C", "<CFe/>"}, "|03|000013|C|<CFe/>|\x03"},
+      {{"CancelarUltimaVenda", "14", "C", "CFe1", "<CFeCanc/>"}, "|04|000014|C|CFe1|<CFeCanc/>|\x03"},
+      {{"ConsultarSAT", "15"}, "|05|000015|\x03"},
+      {{"TesteFimAFim", "16", "C", "<teste/>"}, "|06|000016|C|<teste/>|\x03"},
+      {{"ConsultarStatusOperacional", "17", "C"}, "|07|000017|C|\x03"},
+      {{"ConsultarNumeroSessao", "18", "C", "5"}, "|08|000018|C|000005|\x03"},
+      {{"ConfigurarInterfaceDeRede", "19", "C", "<config/>"}, "|09|000019|C|<config/>|\x03"},
+      {{"AssociarAssinatura", "20", "C", "111", "SIG"}, "|10|000020|C|111|SIG|\x03"},
+      {{"AtualizarSoftwareSAT", "21", "C"}, "|11|000021|C|\x03"},
+      {{"ExtrairLogs", "22", "C"}, "|12|000022|C|3.0.0.4|\x03"},
+      {{"BloquearSAT", "23", "C"}, "|13|000023|C|\x03"},
+      {{"DesbloquearSAT", "24", "C"}, "|14|000024|C|\x03"},
+      {{"TrocarCodigoDeAtivacao", "25", "C", "2", "NOVO", "CONF"}, "|15|000025|C|2|NOVO|CONF|\x03"},
+      {{"ConsultarUltimaSessaoFiscal", "26", "C"}, "|20|000026|C|\x03"},
+  };
+  for (const auto &c : casos) {
+    emu.ClearRequests();
+    std::vector<std::string> args = {CFECLI_PATH};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = RunProgram(args, env);
+    EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+    // The reply is the device's, for the call's session.
+    EXPECT_EQ(r.out.substr(0, 7), "0000" + c.args[1] + "|") << c.args[0] << ": " << r.out;
+    const auto requests = emu.Requests();
+    ASSERT_FALSE(requests.empty()) << c.args[0];
+    EXPECT_EQ(requests[0], c.requisicao) << c.args[0];
+  }
+  const Result versao = RunProgram({CFECLI_PATH, "SetDriver", "VERSAO", ""}, env);
+  EXPECT_EQ(versao.out, "3.0.0.4\n");
+  std::remove(ini.c_str());
+}
+
 // Without a settings file and without a device the library answers busy: cfecli says why.
 TEST(Cfecli, SaysWhenNoSettingsFileAndNoDeviceWereFound) {
   if (access("/etc/cfedriver/sat.ini", F_OK) == 0) GTEST_SKIP() << "this machine has /etc/cfedriver/sat.ini";
