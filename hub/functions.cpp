@@ -3,6 +3,7 @@
 #include <cfedriver.h>
 
 #include <cstdio>
+#include <string_view>
 
 namespace cfehub {
 
@@ -13,49 +14,71 @@ std::string Copy(const char *reply) { return reply ? std::string(reply) : std::s
 
 const FieldSpec kDadosVenda{"dados_venda", FieldKind::Text};
 
+// A SAT function's busy code and busy reply form, by its name, as the library's table gives them.
+struct TableRow {
+  const char *name;
+  const char *busyCode;
+  bool saleLike;
+};
+#define CFE_HUB_ROW(nome, parametros, argumentos, ordemTool, codigo, ocupado, chave, nomeTimeout, minutos, segundos, \
+                    recepcao, formaOcupado)                                                                       \
+  {#nome, ocupado, std::string_view(#formaOcupado) == "ComCampoExtra"},
+#define CFE_HUB_NO_ROW(...)
+constexpr TableRow kTableRows[] = {CFE_FUNCOES(CFE_HUB_ROW, CFE_HUB_NO_ROW)};
+#undef CFE_HUB_ROW
+#undef CFE_HUB_NO_ROW
+
+void FillFromTable(SatFunction &function) {
+  for (const auto &row : kTableRows) {
+    if (std::string_view(row.name) != function.name) continue;
+    function.busyCode = row.busyCode;
+    function.saleLike = row.saleLike;
+  }
+}
+
 std::vector<SatFunction> MakeTable() {
   using A = const Arguments &;
   using S = const std::string &;
-  return {
-      {"consultarsat", "ConsultarSAT", "08098", false, {}, nullptr, [](int s, S, A) { return Copy(ConsultarSAT(s)); }},
-      {"ativarsat", "AtivarSAT", "04098", false,
+  std::vector<SatFunction> table = {
+      {"consultarsat", "ConsultarSAT", {}, nullptr, [](int s, S, A) { return Copy(ConsultarSAT(s)); }},
+      {"ativarsat", "AtivarSAT",
        {{"tipo_certificado", FieldKind::Integer, 1, 3}, {"cnpj", FieldKind::Text}, {"codigo_uf", FieldKind::Integer, 0, 99}},
        nullptr, [](int s, S c, A a) {
          return Copy(AtivarSAT(s, a.Integer("tipo_certificado"), c.c_str(), a.Text("cnpj").c_str(), a.Integer("codigo_uf")));
        }},
-      {"comunicarcertificadoicpbrasil", "ComunicarCertificadoICPBRASIL", "05098", false,
+      {"comunicarcertificadoicpbrasil", "ComunicarCertificadoICPBRASIL",
        {{"certificado", FieldKind::Text}},
        nullptr, [](int s, S c, A a) { return Copy(ComunicarCertificadoICPBRASIL(s, c.c_str(), a.Text("certificado").c_str())); }},
-      {"enviardadosvenda", "EnviarDadosVenda", "06098", true, {kDadosVenda},
+      {"enviardadosvenda", "EnviarDadosVenda", {kDadosVenda},
        nullptr, [](int s, S c, A a) { return Copy(EnviarDadosVenda(s, c.c_str(), a.Text("dados_venda").c_str())); }},
-      {"cancelarultimavenda", "CancelarUltimaVenda", "07098", true,
+      {"cancelarultimavenda", "CancelarUltimaVenda",
        {{"chave_cfe", FieldKind::Text}, {"dados_cancelamento", FieldKind::Text}},
        nullptr, [](int s, S c, A a) {
          return Copy(CancelarUltimaVenda(s, c.c_str(), a.Text("chave_cfe").c_str(), a.Text("dados_cancelamento").c_str()));
        }},
-      {"testefimafim", "TesteFimAFim", "09098", false, {kDadosVenda},
+      {"testefimafim", "TesteFimAFim", {kDadosVenda},
        nullptr, [](int s, S c, A a) { return Copy(TesteFimAFim(s, c.c_str(), a.Text("dados_venda").c_str())); }},
-      {"consultarstatusoperacional", "ConsultarStatusOperacional", "10098", false, {},
+      {"consultarstatusoperacional", "ConsultarStatusOperacional", {},
        nullptr, [](int s, S c, A) { return Copy(ConsultarStatusOperacional(s, c.c_str())); }},
-      {"consultarnumerosessao", "ConsultarNumeroSessao", "11098", false,
+      {"consultarnumerosessao", "ConsultarNumeroSessao",
        {{"numero_sessao", FieldKind::Integer, 1, 999999}},
        nullptr, [](int s, S c, A a) { return Copy(ConsultarNumeroSessao(s, c.c_str(), a.Integer("numero_sessao"))); }},
-      {"configurarinterfacederede", "ConfigurarInterfaceDeRede", "12098", false,
+      {"configurarinterfacederede", "ConfigurarInterfaceDeRede",
        {{"configuracao", FieldKind::Text}},
        nullptr, [](int s, S c, A a) { return Copy(ConfigurarInterfaceDeRede(s, c.c_str(), a.Text("configuracao").c_str())); }},
-      {"associarassinatura", "AssociarAssinatura", "13098", false,
+      {"associarassinatura", "AssociarAssinatura",
        {{"sequencia_cnpj", FieldKind::Text}, {"assinatura_ac", FieldKind::Text}},
        nullptr, [](int s, S c, A a) {
          return Copy(AssociarAssinatura(s, c.c_str(), a.Text("sequencia_cnpj").c_str(), a.Text("assinatura_ac").c_str()));
        }},
-      {"atualizarsoftwaresat", "AtualizarSoftwareSAT", "14098", false, {},
+      {"atualizarsoftwaresat", "AtualizarSoftwareSAT", {},
        nullptr, [](int s, S c, A) { return Copy(AtualizarSoftwareSAT(s, c.c_str())); }},
-      {"extrairlogs", "ExtrairLogs", "15098", false, {}, nullptr, [](int s, S c, A) { return Copy(ExtrairLogs(s, c.c_str())); }},
-      {"bloquearsat", "BloquearSAT", "16098", false, {}, nullptr, [](int s, S c, A) { return Copy(BloquearSAT(s, c.c_str())); }},
-      {"desbloquearsat", "DesbloquearSAT", "17098", false, {},
+      {"extrairlogs", "ExtrairLogs", {}, nullptr, [](int s, S c, A) { return Copy(ExtrairLogs(s, c.c_str())); }},
+      {"bloquearsat", "BloquearSAT", {}, nullptr, [](int s, S c, A) { return Copy(BloquearSAT(s, c.c_str())); }},
+      {"desbloquearsat", "DesbloquearSAT", {},
        nullptr, [](int s, S c, A) { return Copy(DesbloquearSAT(s, c.c_str())); }},
       // opcao 1: the code in force authorises the change; opcao 2: the emergency code does.
-      {"trocarcodigodeativacao", "TrocarCodigoDeAtivacao", "18098", false,
+      {"trocarcodigodeativacao", "TrocarCodigoDeAtivacao",
        {{"novo_codigo_ativacao", FieldKind::Text},
         {"opcao", FieldKind::Integer, 1, 2},
         {"codigo_emergencia", FieldKind::Text, 0, 0, true}},
@@ -66,9 +89,11 @@ std::vector<SatFunction> MakeTable() {
          const std::string &novo = a.Text("novo_codigo_ativacao");
          return Copy(TrocarCodigoDeAtivacao(s, autoriza.c_str(), opcao, novo.c_str(), novo.c_str()));
        }},
-      {"consultarultimasessaofiscal", "ConsultarUltimaSessaoFiscal", "19098", false, {},
+      {"consultarultimasessaofiscal", "ConsultarUltimaSessaoFiscal", {},
        nullptr, [](int s, S c, A) { return Copy(ConsultarUltimaSessaoFiscal(s, c.c_str())); }},
   };
+  for (auto &function : table) FillFromTable(function);
+  return table;
 }
 
 }  // namespace

@@ -32,14 +32,15 @@ struct Arguments {
 struct SatFunction {
   const char *path;      // the last part of POST /hub/v1/<path>
   const char *name;      // the SAT function's name, as in the reply's "funcao"
-  const char *busyCode;  // xx098
-  bool saleLike;         // EnviarDadosVenda and CancelarUltimaVenda: "0000|" in the busy reply
   std::vector<FieldSpec> fields;
   // A rule between fields: the name of a field that the other fields make necessary and that is
   // missing, or empty.
   std::function<std::string(const Arguments &args)> missing;
   // Calls the library with the session and the activation code; returns its reply copied.
   std::function<std::string(int session, const std::string &code, const Arguments &args)> call;
+  // From the library's table of functions (cfedriver_funcoes.h):
+  const char *busyCode = "";  // xx098
+  bool saleLike = false;      // EnviarDadosVenda and CancelarUltimaVenda: "0000|" in the busy reply
 };
 
 const std::vector<SatFunction> &SatFunctions();

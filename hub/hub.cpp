@@ -224,7 +224,7 @@ void Hub::HandleSessions(const httplib::Request &req, httplib::Response &res) {
   const std::string text = req.get_param_value("numero_caixa");
   RawFields fields;
   if (req.has_param("numero_caixa")) fields.emplace("numero_caixa", RawValue{RawValue::Type::String, text});
-  static const SatFunction kNone{"sessoes", "sessoes", "", false, {}, nullptr, nullptr};
+  static const SatFunction kNone{"sessoes", "sessoes", {}, nullptr, nullptr};
   auto parsed = ParseArguments(kNone, fields);
   if (auto *error = std::get_if<RequestError>(&parsed)) return SendError(res, error->status, error->message, error->field);
   const int till = std::get<ParsedRequest>(parsed).till;

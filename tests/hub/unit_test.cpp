@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "access.h"
 #include "config.h"
@@ -76,6 +78,35 @@ TEST(Functions, BusyRepliesAndReturnCodesAsTheLibraryGivesThem) {
   EXPECT_EQ(ReturnCode("000001|060"), "060");
   EXPECT_EQ(ReturnCode("sem barra"), "");
   EXPECT_EQ(FindSatFunction("ConsultarSAT"), nullptr);
+}
+
+// Each function's busy code and busy reply form, as the library answers when the device is absent.
+TEST(Functions, EveryFunctionHasItsBusyReply) {
+  const std::vector<std::pair<const char *, const char *>> cases = {
+      {"ativarsat", "04098|"},
+      {"comunicarcertificadoicpbrasil", "05098|"},
+      {"enviardadosvenda", "06098|0000|"},
+      {"cancelarultimavenda", "07098|0000|"},
+      {"consultarsat", "08098|"},
+      {"testefimafim", "09098|"},
+      {"consultarstatusoperacional", "10098|"},
+      {"consultarnumerosessao", "11098|"},
+      {"configurarinterfacederede", "12098|"},
+      {"associarassinatura", "13098|"},
+      {"atualizarsoftwaresat", "14098|"},
+      {"extrairlogs", "15098|"},
+      {"bloquearsat", "16098|"},
+      {"desbloquearsat", "17098|"},
+      {"trocarcodigodeativacao", "18098|"},
+      {"consultarultimasessaofiscal", "19098|"},
+  };
+  ASSERT_EQ(cases.size(), SatFunctions().size());
+  for (const auto &[path, busy] : cases) {
+    const SatFunction *function = FindSatFunction(path);
+    ASSERT_NE(function, nullptr) << path;
+    EXPECT_EQ(BusyReply(*function, 7), std::string("000007|") + busy + "SAT em processamento. Tente novamente.||")
+        << path;
+  }
 }
 
 TEST(Requests, IntegerFieldsTakeDigitsOrJsonIntegersOnly) {
