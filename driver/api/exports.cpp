@@ -14,17 +14,21 @@ namespace cfe {
 
 namespace {
 
+const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao) {
+  try {
+    return GuardaRespostaSat(inicio, RespostaOcupado(c, sessao));
+  } catch (...) {
+    return "";  // not even the busy reply could be built (out of memory)
+  }
+}
+
 template <typename Corpo>
 const char *RespondeSat(const Comando &c, int sessao, Corpo &&corpo) {
   const uint64_t inicio = InicioDeChamada();
   try {
     return GuardaRespostaSat(inicio, corpo());
   } catch (...) {
-  }
-  try {
-    return GuardaRespostaSat(inicio, RespostaOcupado(c, sessao));
-  } catch (...) {
-    return "";  // not even the busy reply could be built (out of memory)
+    return DevolveOcupado(inicio, c, sessao);
   }
 }
 
