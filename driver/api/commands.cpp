@@ -61,9 +61,12 @@ std::string EditaRespostaCancelamento(const std::string &resposta) {
 
 namespace {
 
+// What the call line does when the device cannot be reached.
+enum class SemDispositivo { Nada, RepeteLinha };
+
 // A function that does not repeat. camposNoLog: how many fields the call line shows.
 std::string Simples(const Comando &c, int sessao, const std::vector<std::string_view> &campos,
-                    size_t camposNoLog, bool repeteLinhaSemDispositivo = false) {
+                    size_t camposNoLog, SemDispositivo semDispositivo = SemDispositivo::Nada) {
   ChamadaTravada trava;
   const std::string S = TextoSessao(sessao);
   std::string linha;
@@ -73,12 +76,12 @@ std::string Simples(const Comando &c, int sessao, const std::vector<std::string_
   }
   std::string resultado;
   if (VerificaConexao()) {
-    if (repeteLinhaSemDispositivo && G().ModoDebug) {
+    if (semDispositivo == SemDispositivo::RepeteLinha && G().ModoDebug) {
       if (linha.empty()) linha = std::string(c.nome) + ": " + Campos(S, campos, camposNoLog);
       GravaLog(linha);
     }
   } else {
-    resultado = Troca(c, Requisicao(c, Campos(S, campos, campos.size())), sessao);
+    resultado = Troca(c, Requisicao(c, S, campos), sessao);
   }
   // A busy code in the device's reply is returned like any other reply.
   if (resultado.empty()) resultado = RespostaOcupado(c, sessao);
@@ -88,10 +91,11 @@ std::string Simples(const Comando &c, int sessao, const std::vector<std::string_
 
 // A query that repeats while the device answers with its busy code.
 // nomeChamada: the name in the call line, which differs for ConsultarUltimaSessaoFiscal.
-// editaCancelamento: the look-ups of a stored reply, which mend a cancellation
+// Edicao::Cancelamento: the look-ups of a stored reply, which mend a cancellation
 // reply as CancelarUltimaVenda does, so that both give the same text.
+enum class Edicao { Nenhuma, Cancelamento };
 std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
-                      const std::vector<std::string_view> &campos, bool editaCancelamento = false) {
+                      const std::vector<std::string_view> &campos, Edicao edicao = Edicao::Nenhuma) {
   ChamadaTravada trava;
   const std::string S = TextoSessao(sessao);
   const std::string corpo = Campos(S, campos, campos.size());
@@ -111,7 +115,7 @@ std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
     std::string codigo = CodigoRetorno(resposta);
     if (G().ModoDebug) GravaLog(std::string(c.nome) + " -> CodRet: " + codigo);
     if (codigo != c.ocupado) {
-      resultado = editaCancelamento ? EditaRespostaCancelamento(resposta) : std::move(resposta);
+      resultado = edicao == Edicao::Cancelamento ? EditaRespostaCancelamento(resposta) : std::move(resposta);
       return true;
     }
     if (G().ModoDebug) GravaLog(std::string(c.nome) + ": possivel processo de atualizacao");
@@ -136,14 +140,15 @@ std::string AtivarSAT(int numeroSessao, int subComando, const char *codigoDeAtiv
 }
 
 std::string ComunicarCertificadoICPBRASIL(int numeroSessao, const char *codigoDeAtivacao, const char *certificado) {
-  std::string codigo = Texto(codigoDeAtivacao), cert = Texto(certificado);
-  return Simples(kCmdComunicarCertificadoICPBRASIL, numeroSessao, {codigo, cert}, 2, true);
+  // Texts that may be large go as the caller's, not copied.
+  std::string_view codigo = Vista(codigoDeAtivacao), cert = Vista(certificado);
+  return Simples(kCmdComunicarCertificadoICPBRASIL, numeroSessao, {codigo, cert}, 2, SemDispositivo::RepeteLinha);
 }
 
 std::string ConsultarSAT(int numeroSessao) { return Repetindo(kCmdConsultarSAT, "ConsultarSAT", numeroSessao, {}); }
 
 std::string TesteFimAFim(int numeroSessao, const char *codigoDeAtivacao, const char *dadosVenda) {
-  std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosVenda);
+  std::string_view codigo = Vista(codigoDeAtivacao), dados = Vista(dadosVenda);
   return Simples(kCmdTesteFimAFim, numeroSessao, {codigo, dados}, 2);
 }
 
@@ -155,11 +160,12 @@ std::string ConsultarStatusOperacional(int numeroSessao, const char *codigoDeAti
 std::string ConsultarNumeroSessao(int numeroSessao, const char *codigoDeAtivacao, int cNumeroDeSessao) {
   // The looked-up number is written as a session text, unlike other integer fields.
   std::string codigo = Texto(codigoDeAtivacao), procurada = TextoSessao(cNumeroDeSessao);
-  return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada}, true);
+  return Repetindo(kCmdConsultarNumeroSessao, "ConsultarNumeroSessao", numeroSessao, {codigo, procurada},
+                   Edicao::Cancelamento);
 }
 
 std::string ConfigurarInterfaceDeRede(int numeroSessao, const char *codigoDeAtivacao, const char *dadosConfiguracao) {
-  std::string codigo = Texto(codigoDeAtivacao), dados = Texto(dadosConfiguracao);
+  std::string_view codigo = Vista(codigoDeAtivacao), dados = Vista(dadosConfiguracao);
   return Simples(kCmdConfigurarInterfaceDeRede, numeroSessao, {codigo, dados}, 2);
 }
 
@@ -199,7 +205,8 @@ std::string TrocarCodigoDeAtivacao(int numeroSessao, const char *codigoDeAtivaca
 
 std::string ConsultarUltimaSessaoFiscal(int numeroSessao, const char *codigoDeAtivacao) {
   std::string codigo = Texto(codigoDeAtivacao);
-  return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo}, true);
+  return Repetindo(kCmdConsultarUltimaSessaoFiscal, "ConsultarUltimaSessaoFiscalSessao", numeroSessao, {codigo},
+                   Edicao::Cancelamento);
 }
 
 }  // namespace corpo

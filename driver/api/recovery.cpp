@@ -381,20 +381,19 @@ struct Perfil {
   LinhaConsulta linhaConsulta;
 };
 
-// campos: the fields after the session, as the log shows them (the last may be the
-// caller's sale data); enviados: the request's fields after the session.
+// camposCabeca + camposDados: the fields after the session as the log shows them
+// (camposDados, the caller's sale data, is not copied); enviados: the request's
+// fields after the session.
 Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, const std::string &camposCabeca,
                     std::string_view camposDados, const std::vector<std::string_view> &enviados) {
   const std::string S = TextoSessao(sessao);
   const std::string consultaCampos = S + "|" + codigo + "|" + S;
-  std::vector<std::string_view> partes{S};
-  partes.insert(partes.end(), enviados.begin(), enviados.end());
   return Recuperacao{p.cmd,
                      sessao,
                      S,
                      S + "|" + camposCabeca,
                      camposDados,
-                     Requisicao(p.cmd, partes),
+                     Requisicao(p.cmd, S, enviados),
                      Requisicao(kCmdConsultarNumeroSessao, consultaCampos),
                      consultaCampos,
                      RespostaOcupado(p.cmd, sessao),

@@ -1,10 +1,11 @@
 #include "api/startup.h"
 
+#include "api/settings.h"
+#include "api/textos.h"
 #include "core/lock.h"
 #include "core/log.h"
-#include "api/settings.h"
 #include "core/state.h"
-#include "api/textos.h"
+#include "core/text.h"
 #include "link/discovery.h"
 #include "link/serialchannel.h"
 
@@ -15,12 +16,6 @@ namespace {
 void BuscaPortaNaPartida() {
   GravaTexto(&Estado::PortaSerial, "");
   if (BuscaPortaSerial() != 0) Log("Interface SAT nao esta presente.");
-}
-
-std::string SemBrancos(const std::string &t) {
-  size_t inicio = t.find_first_not_of(" \t");
-  if (inicio == std::string::npos) return "";
-  return t.substr(inicio, t.find_last_not_of(" \t") - inicio + 1);
 }
 
 void LeSecaoDefault(const ArquivoIni &ini) {
@@ -90,7 +85,7 @@ void CarregaConfiguracao() {
   }
   LeSecaoDefault(*ini);
   LeSecaoTimeout(*ini);
-  if (!SemBrancos(LeTexto(&Estado::PortaSerial)).empty()) {
+  if (!Apara(LeTexto(&Estado::PortaSerial), EhBranco).empty()) {
     G().PortaFixa = true;
   } else {
     BuscaPortaNaPartida();

@@ -26,23 +26,23 @@ std::string Campos(const std::string &sessao, const std::vector<std::string_view
   return texto;
 }
 
-std::string Requisicao(const Comando &c, const std::vector<std::string_view> &partes) {
-  size_t tamanho = 2 + std::char_traits<char>::length(c.codigo);
-  for (auto parte : partes) tamanho += parte.size() + 1;
+std::string Requisicao(const Comando &c, std::string_view sessao, const std::vector<std::string_view> &campos) {
+  size_t tamanho = 2 + std::char_traits<char>::length(c.codigo) + sessao.size();
+  for (auto campo : campos) tamanho += 1 + campo.size();
   std::string r;
   r.reserve(tamanho);
   r += '|';
   r += c.codigo;
-  for (auto parte : partes) {
+  r += '|';
+  r += sessao;
+  for (auto campo : campos) {
     r += '|';
-    r += parte;
+    r += campo;
   }
   return r;
 }
 
-std::string Requisicao(const Comando &c, std::string_view corpo) {
-  return Requisicao(c, std::vector<std::string_view>{corpo});
-}
+std::string Requisicao(const Comando &c, std::string_view corpo) { return Requisicao(c, corpo, {}); }
 
 std::string RespostaOcupado(const Comando &c, int sessao) {
   const bool comExtra = c.formaOcupado == FormaOcupado::ComCampoExtra;

@@ -14,10 +14,11 @@ namespace cfe {
 std::string TextoSessao(long long sessao);
 // S and the first quantos fields after it, joined by "|".
 std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos);
-// "|" + command code + "|" + the parts joined by "|": the request as the link sends it
-// (the link adds "|" ETX). Built in one piece, since a sale's part may be megabytes.
-std::string Requisicao(const Comando &c, const std::vector<std::string_view> &partes);
-// The same with one body.
+// "|" + command code + "|" + session text, then each field after a "|": the request as
+// the link sends it (the link adds "|" ETX). Built in one piece, since a sale's field
+// may be megabytes.
+std::string Requisicao(const Comando &c, std::string_view sessao, const std::vector<std::string_view> &campos);
+// "|" + command code + "|" + a body already joined.
 std::string Requisicao(const Comando &c, std::string_view corpo);
 
 // session + "|" + busy code + "|" + "SAT em processamento. Tente novamente." + "||",
