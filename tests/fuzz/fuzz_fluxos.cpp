@@ -9,6 +9,7 @@
 // characters and " ...".
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -146,6 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       b.Clica("BtnTrocarCod");
       break;
   }
+  // What a running program's event loop does between two clicks: without it the
+  // posted events (layout and scroll-bar updates) pile up over the runs.
+  QCoreApplication::sendPostedEvents();
   Contexto &ctx = b.janela->contexto();
   if (QApplication::overrideCursor()) abort();
   if (!ctx.estado.CamposResposta.isEmpty()) abort();
