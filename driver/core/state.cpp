@@ -5,7 +5,6 @@
 
 #include "core/lock.h"
 
-
 namespace cfe {
 
 const Timeout kTimeoutsPadrao[kNumFuncoes] = {
