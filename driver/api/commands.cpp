@@ -98,16 +98,18 @@ std::string Repetindo(const Comando &c, const char *nomeChamada, int sessao,
                       const std::vector<std::string_view> &campos, Edicao edicao = Edicao::Nenhuma) {
   ChamadaTravada trava;
   const std::string S = TextoSessao(sessao);
-  const std::string corpo = Campos(S, campos, campos.size());
+  // Built once for every attempt; the call line shows it without its "|code|" head.
+  const std::string requisicao = Requisicao(c, S, campos);
+  const std::string_view corpo = std::string_view(requisicao).substr(requisicao.find('|', 1) + 1);
   std::optional<std::string> resultado;
   std::string ultimaOcupada;  // the last device reply that carried the busy code
   RepeteTentativas([&](int n) {
-    if (G().ModoDebug) GravaLog(std::string(nomeChamada) + "[" + std::to_string(n) + "]: " + corpo);
+    if (G().ModoDebug) GravaLog(std::string(nomeChamada) + "[" + std::to_string(n) + "]: " + std::string(corpo));
     if (VerificaConexao()) {
       resultado = RespostaOcupado(c, sessao);
       return false;
     }
-    std::string resposta = Troca(c, Requisicao(c, corpo), sessao);
+    std::string resposta = Troca(c, requisicao, sessao);
     if (resposta.empty()) {
       resultado = RespostaOcupado(c, sessao);
       return false;

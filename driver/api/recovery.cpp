@@ -55,8 +55,8 @@ struct Recuperacao {
   int sessao;
   std::string S;
   // S|code|... as the log shows the transmission: camposCabeca + camposDados. The
-  // sale's data stay the caller's text, so that a log line of megabytes is made
-  // only when the log is on.
+  // last field (the sale's or the cancellation's data) stays the caller's text, so
+  // that a log line of megabytes is made only when the log is on.
   std::string camposCabeca;
   std::string_view camposDados;
   std::string transmissao;     // the request text
@@ -382,7 +382,7 @@ struct Perfil {
 };
 
 // camposCabeca + camposDados: the fields after the session as the log shows them
-// (camposDados, the caller's sale data, is not copied); enviados: the request's
+// (camposDados, the caller's last field, is not copied); enviados: the request's
 // fields after the session.
 Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, const std::string &camposCabeca,
                     std::string_view camposDados, const std::vector<std::string_view> &enviados) {
@@ -394,7 +394,7 @@ Recuperacao Prepara(const Perfil &p, int sessao, const std::string &codigo, cons
                      S + "|" + camposCabeca,
                      camposDados,
                      Requisicao(p.cmd, S, enviados),
-                     Requisicao(kCmdConsultarNumeroSessao, consultaCampos),
+                     Requisicao(kCmdConsultarNumeroSessao, S, {codigo, S}),
                      consultaCampos,
                      RespostaOcupado(p.cmd, sessao),
                      S + "|" + p.prefixo,
@@ -438,9 +438,8 @@ std::string EnviaVenda(int sessao, const std::string &codigoDeAtivacao, std::str
 std::string CancelaVenda(int sessao, const std::string &codigoDeAtivacao, const std::string &chave,
                          const std::string &dadosCancelamento) {
   ChamadaTravada trava;
-  Recuperacao r = Prepara(kCancelamento, sessao, codigoDeAtivacao,
-                          codigoDeAtivacao + "|" + chave + "|" + dadosCancelamento, "",
-                          {codigoDeAtivacao, chave, dadosCancelamento});
+  Recuperacao r = Prepara(kCancelamento, sessao, codigoDeAtivacao, codigoDeAtivacao + "|" + chave + "|",
+                          dadosCancelamento, {codigoDeAtivacao, chave, dadosCancelamento});
   return Executa(r, "CancelarUltimaVenda");
 }
 

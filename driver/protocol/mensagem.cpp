@@ -13,36 +13,36 @@ std::string TextoSessao(long long sessao) {
   return sessao < 0 ? "-" + digitos : digitos;
 }
 
-std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos) {
-  size_t tamanho = sessao.size();
+namespace {
+
+// Appends S and the first quantos fields, each after a "|", growing the text once.
+void AcrescentaCampos(std::string &texto, std::string_view sessao, const std::vector<std::string_view> &campos,
+                      size_t quantos) {
+  size_t tamanho = texto.size() + sessao.size();
   for (size_t i = 0; i < quantos; ++i) tamanho += 1 + campos[i].size();
-  std::string texto;
   texto.reserve(tamanho);
   texto += sessao;
   for (size_t i = 0; i < quantos; ++i) {
     texto += '|';
     texto += campos[i];
   }
+}
+
+}  // namespace
+
+std::string Campos(const std::string &sessao, const std::vector<std::string_view> &campos, size_t quantos) {
+  std::string texto;
+  AcrescentaCampos(texto, sessao, campos, quantos);
   return texto;
 }
 
 std::string Requisicao(const Comando &c, std::string_view sessao, const std::vector<std::string_view> &campos) {
-  size_t tamanho = 2 + std::char_traits<char>::length(c.codigo) + sessao.size();
-  for (auto campo : campos) tamanho += 1 + campo.size();
-  std::string r;
-  r.reserve(tamanho);
-  r += '|';
+  std::string r = "|";
   r += c.codigo;
   r += '|';
-  r += sessao;
-  for (auto campo : campos) {
-    r += '|';
-    r += campo;
-  }
+  AcrescentaCampos(r, sessao, campos, campos.size());
   return r;
 }
-
-std::string Requisicao(const Comando &c, std::string_view corpo) { return Requisicao(c, corpo, {}); }
 
 std::string RespostaOcupado(const Comando &c, int sessao) {
   const bool comExtra = c.formaOcupado == FormaOcupado::ComCampoExtra;

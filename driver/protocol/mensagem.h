@@ -18,8 +18,6 @@ std::string Campos(const std::string &sessao, const std::vector<std::string_view
 // the link sends it (the link adds "|" ETX). Built in one piece, since a sale's field
 // may be megabytes.
 std::string Requisicao(const Comando &c, std::string_view sessao, const std::vector<std::string_view> &campos);
-// "|" + command code + "|" + a body already joined.
-std::string Requisicao(const Comando &c, std::string_view corpo);
 
 // session + "|" + busy code + "|" + "SAT em processamento. Tente novamente." + "||",
 // with "0000|" before the message in the command's form ComCampoExtra (sale and cancellation).
