@@ -6,6 +6,7 @@
 #include <string>
 
 #include "api/corpos.h"
+#include "api/startup.h"
 #include "api/textos.h"
 #include "cfedriver.h"
 #include "protocol/mensagem.h"
@@ -24,6 +25,7 @@ const char *DevolveOcupado(uint64_t inicio, const Comando &c, int sessao) {
 
 template <typename Corpo>
 const char *RespondeSat(const Comando &c, int sessao, Corpo &&corpo) {
+  GaranteInicializacao();
   const uint64_t inicio = InicioDeChamada();
   try {
     return GuardaRespostaSat(inicio, corpo());
@@ -36,6 +38,7 @@ const char *RespondeSat(const Comando &c, int sessao, Corpo &&corpo) {
 // that neither a SAT call nor another thread rewrites it.
 template <typename Corpo>
 const char *RespondeDriver(Corpo &&corpo) {
+  GaranteInicializacao();
   const uint64_t inicio = InicioDeChamada();
   try {
     return GuardaRespostaDriver(inicio, corpo());

@@ -419,7 +419,7 @@ std::optional<std::string> DadosCorrigidos(std::string_view dadosVenda) {
   std::string corrigidos(dadosVenda);
   CorrigeEntidades(corrigidos);
   // The debug copy is best effort: a copy that cannot be written changes nothing else.
-  if (G().ModoDebug) platform::ReplaceFile(PastaLog() + "/corrigido.xml", corrigidos + "\r\n");
+  if (G().ModoDebug) platform::WriteWholeFile(CaminhoCopia(), corrigidos + "\r\n");
   return corrigidos;
 }
 

@@ -68,11 +68,14 @@ std::string ArquivoIni::Le(std::string_view secao, std::string_view chave) const
 
 std::string CaminhoIni(const std::string &iniDoSistema) {
   std::string caminho = platform::EnvText("CFEDRIVER_INI");
-  if (caminho.empty()) caminho = platform::ExecutableDir() + "/sat.ini";
-  // An installed program's folder (/usr/bin) holds no settings: the system-wide file is the last resort.
+  if (caminho.empty()) caminho = platform::JoinPath(platform::ExecutableDir(), "sat.ini");
+  // An installed program's folder (/usr/bin) holds no settings: the system-wide file, where the
+  // system has one, is the last resort.
   if (!platform::FileExists(caminho) && platform::FileExists(iniDoSistema)) return iniDoSistema;
   return caminho;
 }
+
+std::string CaminhoIni() { return CaminhoIni(platform::SystemSettingsPath()); }
 
 // ---- readings of values ----------------------------------------------------------
 

@@ -38,8 +38,9 @@ class ArquivoIni {
 
 // Path of the settings file: CFEDRIVER_INI, or sat.ini next to the calling program; when that
 // file does not exist, iniDoSistema if it exists.
-inline constexpr const char *kIniDoSistema = "/etc/cfedriver/sat.ini";
-std::string CaminhoIni(const std::string &iniDoSistema = kIniDoSistema);
+std::string CaminhoIni(const std::string &iniDoSistema);
+// The same with the system's own system-wide file (/etc/cfedriver/sat.ini; none on Windows).
+std::string CaminhoIni();
 
 // Integer reading of a setting text: LeInteiro (core/text.h).
 

@@ -1,5 +1,8 @@
 #include "api/startup.h"
 
+#include <atomic>
+#include <mutex>
+
 #include "api/settings.h"
 #include "api/textos.h"
 #include "core/lock.h"
@@ -94,7 +97,23 @@ void CarregaConfiguracao() {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_inicializado{false};
+std::mutex g_partida;  // the first callers wait here until start-up is over
+}  // namespace
+
+void GaranteInicializacao() {
+  if (g_inicializado.load()) return;
+  try {
+    std::lock_guard<std::mutex> guarda(g_partida);
+    if (!g_inicializado.load()) Inicializa();
+  } catch (...) {
+    // the mutex could not be taken: the call goes on with the built-in values
+  }
+}
+
 void Inicializa() {
+  g_inicializado = true;
   try {
     // Re-runnable: every start-up begins from the built-in values.
     RestauraPadroes();

@@ -7,14 +7,12 @@ namespace cfe {
 
 std::string CaminhoLog() {
   std::string path = platform::EnvText("CFEDRIVER_LOG");
-  return path.empty() ? "/tmp/dll_norvi_zorvan.log" : path;
+  return path.empty() ? platform::DefaultLogPath() : path;
 }
 
-std::string PastaLog() {
-  std::string path = CaminhoLog();
-  auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+std::string CaminhoCopia() {
+  std::string path = platform::EnvText("CFEDRIVER_LOG");
+  return path.empty() ? platform::DefaultCopyPath() : platform::JoinPath(platform::FolderOf(path), "corrigido.xml");
 }
 
 void GravaLog(std::string_view texto) {

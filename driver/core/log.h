@@ -11,9 +11,11 @@ namespace cfe {
 void GravaLog(std::string_view texto);
 // Appends one line when ModoDebug is on.
 void Log(std::string_view texto);
-// Full path of the log file (CFEDRIVER_LOG, or /tmp/dll_norvi_zorvan.log).
+// Full path of the log file: CFEDRIVER_LOG, or the system's fixed path
+// (c:\Temp\dll_norvi_zorvan.log, /tmp/dll_norvi_zorvan.log).
 std::string CaminhoLog();
-// Folder of the log file, where the debug copy of a corrected sale goes.
-std::string PastaLog();
+// Path of the debug copy of a corrected sale: corrigido.xml next to CFEDRIVER_LOG,
+// or the system's fixed path (c:\temp\corrigido.xml, /tmp/corrigido.xml).
+std::string CaminhoCopia();
 
 }  // namespace cfe

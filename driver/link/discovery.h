@@ -14,9 +14,6 @@ struct Varredura {
   bool falhou = false;         // the listing itself failed (the "registry" error)
 };
 
-// The folder that stands for /dev in port names (CFEDRIVER_DEVDIR or /dev).
-std::string PastaDispositivos();
-
 Varredura VarrePortas();
 // 0: search done (port found or not) or port fixed; 5: nothing to match; 6: listing failed.
 int BuscaPortaSerial();

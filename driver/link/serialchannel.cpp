@@ -174,8 +174,8 @@ void TSerialChannel::Connect(const std::string &name) {
   LineBuffer.clear();
   Device_ = name;
   PortNumber_ = PortNumberFromName(name);
-  // COMn is the n-th serial port, /dev/ttyS(n-1); any other name is opened as written.
-  if (PortNumber_ >= 0) Device_ = PastaDispositivos() + "/ttyS" + std::to_string(PortNumber_);
+  // COMn is the n-th serial port (\\.\COMn, /dev/ttyS(n-1)); any other name is opened as written.
+  if (PortNumber_ >= 0) Device_ = platform::SerialPortPath(PortNumber_);
 
   platform::PortHandle port;
   SerialCheck(platform::SerialOpen(Device_, port));
@@ -255,7 +255,7 @@ void TSerialChannel::Flush() {
   Guard g(mutex_);
   SetChannelError(0);
   int err = platform::SerialDrain(Handle, DeadlockTimeout_);
-  if (err == ETIMEDOUT) {
+  if (err == platform::kErrTimedOut) {
     platform::SerialPurge(Handle, false, true);
     SetChannelError(kErrTimeout);
   } else if (err != 0) {
@@ -365,7 +365,7 @@ size_t TSerialChannel::Transfere(bool escrita, size_t total,
   while (feito < total) {
     size_t movidos = 0;
     if (int err = passo(feito, movidos)) {
-      if (err == EIO) PortLost(err); else SerialCheck(err);
+      if (platform::PortGone(err)) PortLost(err); else SerialCheck(err);
       break;
     }
     feito += movidos;
@@ -375,9 +375,9 @@ size_t TSerialChannel::Transfere(bool escrita, size_t total,
       SerialCheck(err);
       break;
     }
-    if (r.ready) continue;  // a hang-up with bytes left still reads them; then read says EIO
+    if (r.ready) continue;  // a hang-up with bytes left still reads them; then the read says the port is gone
     if (r.hangup) {
-      PortLost(EIO);
+      PortLost(platform::kErrPortGone);
       break;
     }
     platform::SerialPurge(Handle, !escrita, escrita);
@@ -497,7 +497,7 @@ bool TSerialChannel::WaitEvent(int timeout) {
     int waiting = 0;
     platform::SerialInputCount(Handle, waiting);
     if (waiting > 0) return true;  // read what is left first
-    PortLost(EIO);
+    PortLost(platform::kErrPortGone);
     return false;
   }
   return r.ready;

@@ -53,15 +53,25 @@ std::string ExecutableDir() {
   ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
   if (n <= 0) return ".";
   path.resize(size_t(n));
-  auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  return FolderOf(path);
 }
 
 std::string EnvText(const char *name) {
   const char *value = getenv(name);
   return value ? value : "";
 }
+
+std::string JoinPath(const std::string &folder, const std::string &name) { return folder + "/" + name; }
+
+std::string FolderOf(const std::string &path) {
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string DefaultLogPath() { return "/tmp/dll_norvi_zorvan.log"; }
+std::string DefaultCopyPath() { return "/tmp/corrigido.xml"; }
+std::string SystemSettingsPath() { return "/etc/cfedriver/sat.ini"; }
 
 static bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -90,7 +100,7 @@ static bool WriteSafely(const std::string &path, std::string_view bytes, bool re
 
 bool AppendToFile(const std::string &path, std::string_view bytes) { return WriteSafely(path, bytes, false); }
 
-bool ReplaceFile(const std::string &path, std::string_view bytes) { return WriteSafely(path, bytes, true); }
+bool WriteWholeFile(const std::string &path, std::string_view bytes) { return WriteSafely(path, bytes, true); }
 
 bool FileExists(const std::string &path) {
   struct stat st{};
@@ -400,6 +410,11 @@ int SerialLineErrorCounts(PortHandle port, SerialLineCounts &c) {
   return 0;
 }
 
+const int kErrTimedOut = ETIMEDOUT;
+const int kErrPortGone = EIO;
+
+bool PortGone(int err) { return err == EIO; }
+
 std::string ErrorText(int err) {
   char buffer[256];
   // GNU strerror_r: thread-safe, returns the text (maybe not in buffer).
@@ -410,6 +425,15 @@ std::string ErrorText(int err) {
 // ---- port listing ---------------------------------------------------------
 
 namespace {
+
+// CFEDRIVER_SYSFS and CFEDRIVER_DEVDIR stand for /sys and /dev in the tests.
+std::string Root(const char *variable, const char *fallback) {
+  std::string value = EnvText(variable);
+  while (value.size() > 1 && value.back() == '/') value.pop_back();
+  return value.empty() ? fallback : value;
+}
+
+std::string DeviceDir() { return Root("CFEDRIVER_DEVDIR", "/dev"); }
 
 // The resolved path, or empty when it does not exist.
 std::string RealPath(const std::string &path) {
@@ -432,11 +456,52 @@ std::string SmallFile(const std::string &path) {
   return text;
 }
 
+// An id as sysfs writes it ("0525\n"), compared without case or blanks.
+bool SameId(const std::string &text, const char *expected) {
+  std::string id;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    id += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return id == expected;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Natural order: runs of digits compare by value, so ttyACM2 comes before ttyACM10.
+bool NaturalOrder(const std::string &a, const std::string &b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (IsDigit(a[i]) && IsDigit(b[j])) {
+      size_t ea = i, eb = j;
+      while (ea < a.size() && IsDigit(a[ea])) ++ea;
+      while (eb < b.size() && IsDigit(b[eb])) ++eb;
+      size_t za = i, zb = j;  // skip leading zeros
+      while (za + 1 < ea && a[za] == '0') ++za;
+      while (zb + 1 < eb && b[zb] == '0') ++zb;
+      std::string_view na(a.data() + za, ea - za), nb(b.data() + zb, eb - zb);
+      if (na.size() != nb.size()) return na.size() < nb.size();
+      if (na != nb) return na < nb;
+      i = ea;
+      j = eb;
+    } else {
+      if (a[i] != b[j]) return (unsigned char)a[i] < (unsigned char)b[j];
+      ++i;
+      ++j;
+    }
+  }
+  if ((a.size() - i) != (b.size() - j)) return (a.size() - i) < (b.size() - j);
+  return a < b;  // same value, different zeros: any fixed order
+}
+
 }  // namespace
 
-bool ListTtys(const std::string &sysfsRoot, std::vector<TtyEntry> &out) {
-  out.clear();
-  const std::string classDir = sysfsRoot + "/class/tty";
+// The USB serial ports are the ttys of <sysfs>/class/tty bound to cdc_acm, in
+// natural order; the device's are those whose USB device has the ids 0525:a4a7.
+bool ListDevicePorts(std::vector<std::string> &devicePorts, std::vector<std::string> &attachedPorts) {
+  devicePorts.clear();
+  attachedPorts.clear();
+  const std::string classDir = Root("CFEDRIVER_SYSFS", "/sys") + "/class/tty";
   DIR *dir = opendir(classDir.c_str());
   if (!dir) return false;
   std::vector<std::string> names;
@@ -445,23 +510,24 @@ bool ListTtys(const std::string &sysfsRoot, std::vector<TtyEntry> &out) {
     if (name != "." && name != "..") names.push_back(name);
   }
   closedir(dir);
+  std::sort(names.begin(), names.end(), NaturalOrder);
 
+  const std::string devDir = DeviceDir();
   for (const std::string &name : names) {
     // Virtual terminals have no device link; only ttys on hardware count.
     std::string device = RealPath(classDir + "/" + name + "/device");
     if (device.empty()) continue;
-    TtyEntry entry;
-    entry.name = name;
     std::string driver = RealPath(device + "/driver");
-    if (!driver.empty()) entry.driver = BaseName(driver);
+    if (driver.empty() || BaseName(driver) != "cdc_acm") continue;
+    std::string port = devDir + "/" + name;
+    attachedPorts.push_back(port);
     std::string usb = RealPath(device + "/..");
-    if (!usb.empty()) {
-      entry.idVendor = SmallFile(usb + "/idVendor");
-      entry.idProduct = SmallFile(usb + "/idProduct");
-    }
-    out.push_back(std::move(entry));
+    if (!usb.empty() && SameId(SmallFile(usb + "/idVendor"), "0525") && SameId(SmallFile(usb + "/idProduct"), "a4a7"))
+      devicePorts.push_back(port);
   }
   return true;
 }
+
+std::string SerialPortPath(int number) { return DeviceDir() + "/ttyS" + std::to_string(number); }
 
 }  // namespace cfe::platform

@@ -15,7 +15,8 @@ namespace cfe::platform {
 // shortens nor stretches a wait.
 int64_t MonotonicMs();
 void SleepMs(int64_t ms);
-// Local date and time as "dd/mm/yyyy hh:mm:ss", for log lines.
+// Local date and time for log lines: "dd/mm/yyyy hh:mm:ss" on Linux, the
+// system's short date, a space and its long time on Windows.
 std::string LocalDateTimeText();
 
 // ---- paths and files -----------------------------------------------------
@@ -23,13 +24,23 @@ std::string LocalDateTimeText();
 std::string ExecutableDir();
 // Value of an environment variable, or empty when unset.
 std::string EnvText(const char *name);
+// The file `name` in `folder`, and the folder of a file's path ("." when the
+// path names no folder), with the system's separators.
+std::string JoinPath(const std::string &folder, const std::string &name);
+std::string FolderOf(const std::string &path);
+// Where the debug log and the debug copy of a corrected sale go unless
+// CFEDRIVER_LOG says otherwise, and the system-wide settings file looked at
+// when the program's folder has none (empty: there is none).
+std::string DefaultLogPath();
+std::string DefaultCopyPath();
+std::string SystemSettingsPath();
 // Appends bytes to a file, creating it with mode 0600. Writes only to a regular
 // file owned by the effective user (made 0600 when it is not); anything else at
 // the path (a symbolic link, FIFO, device, folder, another user's file) is left
 // alone and false returned. Never blocks on what it finds there.
 bool AppendToFile(const std::string &path, std::string_view bytes);
 // Replaces a file's contents, with the same rules as AppendToFile.
-bool ReplaceFile(const std::string &path, std::string_view bytes);
+bool WriteWholeFile(const std::string &path, std::string_view bytes);
 bool FileExists(const std::string &path);
 bool ReadWholeFile(const std::string &path, std::string &out);
 
@@ -48,7 +59,8 @@ void ThreadSlotDelete();
 // Windows, kept in a pointer-sized integer so that this header needs no system
 // header. -1 means none on both (INVALID_HANDLE_VALUE is -1 too). Only the
 // system's own file looks inside. Every call returns 0 or the system's error
-// number; nothing here keeps state of its own.
+// number. The only state kept here is Windows's running totals of line errors
+// (its driver reports flags, and clears them, on every queue query).
 struct PortHandle {
   intptr_t os = -1;
   bool IsOpen() const { return os != -1; }
@@ -102,18 +114,19 @@ int SerialLineErrorCounts(PortHandle port, SerialLineCounts &c);
 
 // The system's message text for an error number.
 std::string ErrorText(int err);
+// The error SerialDrain gives when its time is up.
+extern const int kErrTimedOut;
+// The error that says the port is gone (USB unplugged, pty closed), and
+// whether a read or write error means that.
+extern const int kErrPortGone;
+bool PortGone(int err);
+// Path of the serial port the system numbers `number` from 0: COM1 is 0.
+std::string SerialPortPath(int number);
 
 // ---- port listing ---------------------------------------------------------
-// One terminal device of <sysfsRoot>/class/tty that sits on a device: its name,
-// the name of the driver bound to that device, and the USB ids of the device's
-// parent as written there (empty when missing).
-struct TtyEntry {
-  std::string name;
-  std::string driver;
-  std::string idVendor;
-  std::string idProduct;
-};
-// False when <sysfsRoot>/class/tty cannot be read.
-bool ListTtys(const std::string &sysfsRoot, std::vector<TtyEntry> &out);
+// The device's ports (USB vendor 0525, product A4A7, ever seen on Windows,
+// present now on Linux) and the USB serial ports present now, each in the
+// order the system lists them. False when the system's listing failed.
+bool ListDevicePorts(std::vector<std::string> &devicePorts, std::vector<std::string> &attachedPorts);
 
 }  // namespace cfe::platform

@@ -208,7 +208,7 @@ TEST_F(PartidaTest, NoSettingsFileMeansBuiltInValuesAndASearch) {
 
 // The system-wide file is read only when the caller's own is missing.
 TEST_F(PartidaTest, SystemIniIsTheLastResort) {
-  EXPECT_STREQ(cfe::kIniDoSistema, "/etc/cfedriver/sat.ini");
+  EXPECT_EQ(cfe::platform::SystemSettingsPath(), "/etc/cfedriver/sat.ini");
   const std::string proprio = (pasta / "proprio.ini").string();
   const std::string sistema = (pasta / "sistema.ini").string();
   const std::string ausente = (pasta / "ausente.ini").string();

@@ -17,8 +17,8 @@ struct Mundo {
   int64_t agora = 0;
   std::map<std::string, std::string> ambiente;
   std::map<std::string, std::string> arquivos;
-  std::vector<TtyEntry> ttys;
-  bool ttysFalham = false;
+  std::vector<std::string> portasDoDispositivo, portasUsb;
+  bool listagemFalha = false;
 
   std::deque<std::vector<fuzzdev::Pacote>> respostas;
   std::deque<bool> aberturas;
@@ -49,6 +49,14 @@ void SleepMs(int64_t ms) {
 std::string LocalDateTimeText() { return "10/12/2026 12:00:00"; }
 
 std::string ExecutableDir() { return "/fuzz"; }
+std::string JoinPath(const std::string &folder, const std::string &name) { return folder + "/" + name; }
+std::string FolderOf(const std::string &path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+std::string DefaultLogPath() { return "/tmp/dll_norvi_zorvan.log"; }
+std::string DefaultCopyPath() { return "/tmp/corrigido.xml"; }
+std::string SystemSettingsPath() { return "/etc/cfedriver/sat.ini"; }
 std::string EnvText(const char *name) {
   auto it = M().ambiente.find(name);
   return it == M().ambiente.end() ? "" : it->second;
@@ -57,7 +65,7 @@ bool AppendToFile(const std::string &path, std::string_view bytes) {
   M().arquivos[path].append(bytes);
   return true;
 }
-bool ReplaceFile(const std::string &path, std::string_view bytes) {
+bool WriteWholeFile(const std::string &path, std::string_view bytes) {
   M().arquivos[path] = std::string(bytes);
   return true;
 }
@@ -187,9 +195,15 @@ int SerialModemStatus(PortHandle fd, bool &cts, bool &dsr) {
 int SerialLineErrorCounts(PortHandle, SerialLineCounts &) { return ENOTTY; }
 std::string ErrorText(int err) { return std::strerror(err); }
 
-bool ListTtys(const std::string &, std::vector<TtyEntry> &out) {
-  if (M().ttysFalham) return false;
-  out = M().ttys;
+const int kErrTimedOut = ETIMEDOUT;
+const int kErrPortGone = EIO;
+bool PortGone(int err) { return err == EIO; }
+std::string SerialPortPath(int number) { return "/dev/ttyS" + std::to_string(number); }
+
+bool ListDevicePorts(std::vector<std::string> &devicePorts, std::vector<std::string> &attachedPorts) {
+  if (M().listagemFalha) return false;
+  devicePorts = M().portasDoDispositivo;
+  attachedPorts = M().portasUsb;
   return true;
 }
 
@@ -220,7 +234,7 @@ void Reinicia() {
   m = {};
   m.ambiente["CFEDRIVER_INI"] = "/fuzz/sat.ini";
   m.ambiente["CFEDRIVER_LOG"] = "/fuzz/cfe.log";
-  m.ttys = {{"ttyACM0", "cdc_acm", "0525", "a4a7"}};
+  m.portasDoDispositivo = m.portasUsb = {"/dev/ttyACM0"};
 }
 
 void Responde(std::vector<Pacote> pacotes) { M().respostas.push_back(std::move(pacotes)); }
@@ -229,9 +243,10 @@ void Lixo(std::string bytes) { M().lixo += bytes; }
 void DesligaNoFim(bool desliga) { M().desligaNoFim = desliga; }
 void Ini(std::string conteudo) { M().arquivos[cfe::platform::EnvText("CFEDRIVER_INI")] = std::move(conteudo); }
 void Ambiente(const std::string &nome, const std::string &valor) { M().ambiente[nome] = valor; }
-void Ttys(std::vector<cfe::platform::TtyEntry> ttys, bool falha) {
-  M().ttys = std::move(ttys);
-  M().ttysFalham = falha;
+void Portas(std::vector<std::string> doDispositivo, std::vector<std::string> usb, bool falha) {
+  M().portasDoDispositivo = std::move(doDispositivo);
+  M().portasUsb = std::move(usb);
+  M().listagemFalha = falha;
 }
 
 const std::vector<std::string> &Pedidos() { return M().pedidos; }

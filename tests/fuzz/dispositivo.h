@@ -37,8 +37,9 @@ void DesligaNoFim(bool desliga);
 void Ini(std::string conteudo);
 // Environment variables the library sees (nothing else is read from the real environment).
 void Ambiente(const std::string &nome, const std::string &valor);
-// The terminal devices that port listing finds; ListTtys fails when `falha`.
-void Ttys(std::vector<cfe::platform::TtyEntry> ttys, bool falha = false);
+// The ports that port listing finds (the device's and every USB serial port);
+// the listing fails when `falha`.
+void Portas(std::vector<std::string> doDispositivo, std::vector<std::string> usb, bool falha = false);
 
 // What the library did.
 const std::vector<std::string> &Pedidos();  // request frames as written

@@ -57,9 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     else textos.back() += char(data[i]);
   }
   fuzzdev::Reinicia();
-  fuzzdev::Ttys({{"ttyACM0", "cdc_acm", "0525", "a4a7"},
-                 {"ttyACM1", "cdc_acm", "1234", "5678"},
-                 {"ttyACM2", "cdc_acm", "0525", "A4A7"}});
+  fuzzdev::Portas({"/dev/ttyACM0", "/dev/ttyACM2"}, {"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2"});
   RestauraPadroes();
 
   for (size_t i = 0; i + 1 < textos.size() && i < 16; i += 2) {

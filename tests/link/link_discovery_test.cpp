@@ -5,6 +5,7 @@
 
 #include "core/state.h"
 #include "link/discovery.h"
+#include "platform/platform.h"
 #include "support.h"
 
 using namespace cfe;
@@ -107,9 +108,9 @@ TEST_F(DiscoveryTest, FixedPortIsNeverSearched) {
 
 TEST(DiscoveryDefaults, DeviceFolder) {
   unsetenv("CFEDRIVER_DEVDIR");
-  EXPECT_EQ(PastaDispositivos(), "/dev");
+  EXPECT_EQ(platform::SerialPortPath(0), "/dev/ttyS0");
   setenv("CFEDRIVER_DEVDIR", "/tmp/devs/", 1);
-  EXPECT_EQ(PastaDispositivos(), "/tmp/devs");
+  EXPECT_EQ(platform::SerialPortPath(11), "/tmp/devs/ttyS11");
   unsetenv("CFEDRIVER_DEVDIR");
 }
 
