@@ -94,18 +94,19 @@ TEST_F(SatDll, EveryFunctionAnswersThroughItsPrototype) {
       {"TesteFimAFim", Texto(sat.TesteFimAFim(16, codigo, "<CFe/>"))},
       {"ConsultarStatusOperacional", Texto(sat.ConsultarStatusOperacional(17, codigo))},
       {"ConsultarNumeroSessao", Texto(sat.ConsultarNumeroSessao(18, codigo, 15))},
-      {"ConfigurarInterfaceDeRede", Texto(sat.ConfigurarInterfaceDeRede(19, codigo, "<config/>"))},
-      {"AssociarAssinatura", Texto(sat.AssociarAssinatura(20, codigo, "1671611400017216716114000172", "assinatura"))},
-      {"AtualizarSoftwareSAT", Texto(sat.AtualizarSoftwareSAT(21, codigo))},
-      {"ExtrairLogs", Texto(sat.ExtrairLogs(22, codigo))},
-      {"BloquearSAT", Texto(sat.BloquearSAT(23, codigo))},
-      {"DesbloquearSAT", Texto(sat.DesbloquearSAT(24, codigo))},
-      {"TrocarCodigoDeAtivacao", Texto(sat.TrocarCodigoDeAtivacao(25, codigo, 1, "87654321", "87654321"))},
+      {"ConsultarUltimaSessaoFiscal", Texto(sat.ConsultarUltimaSessaoFiscal(19, codigo))},
+      {"ConfigurarInterfaceDeRede", Texto(sat.ConfigurarInterfaceDeRede(20, codigo, "<config/>"))},
+      {"AssociarAssinatura", Texto(sat.AssociarAssinatura(21, codigo, "1671611400017216716114000172", "assinatura"))},
+      {"AtualizarSoftwareSAT", Texto(sat.AtualizarSoftwareSAT(22, codigo))},
+      {"ExtrairLogs", Texto(sat.ExtrairLogs(23, codigo))},
+      {"BloquearSAT", Texto(sat.BloquearSAT(24, codigo))},
+      {"DesbloquearSAT", Texto(sat.DesbloquearSAT(25, codigo))},
+      {"TrocarCodigoDeAtivacao", Texto(sat.TrocarCodigoDeAtivacao(26, codigo, 1, "87654321", "87654321"))},
   };
   int sessao = 11;
   for (const auto &[nome, resposta] : chamadas)
     EXPECT_EQ(resposta.substr(0, 7), "0000" + std::to_string(sessao++) + "|") << nome << ": " << resposta;
-  EXPECT_EQ(std::string(sat.ConsultarStatusOperacional(26, "87654321")).substr(0, 13), "000026|10000|");
+  EXPECT_EQ(std::string(sat.ConsultarStatusOperacional(27, "87654321")).substr(0, 13), "000027|10000|");
 }
 
 // Two threads make the first calls together: start-up runs once, before either.
