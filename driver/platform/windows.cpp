@@ -19,7 +19,7 @@ namespace cfe::platform {
 namespace {
 
 std::wstring Wide(const std::string &text) {
-  if (text.empty()) return {};
+  if (text.empty() || text.size() > 0x7FFFFFFF) return {};  // no path or name is that long
   int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(size_t(n), L'\0');
@@ -28,7 +28,7 @@ std::wstring Wide(const std::string &text) {
 }
 
 std::string Narrow(const wchar_t *text, size_t length) {
-  if (length == 0) return {};
+  if (length == 0 || length > 0x7FFFFFFF) return {};
   int n = WideCharToMultiByte(CP_ACP, 0, text, int(length), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string narrow(size_t(n), '\0');
@@ -236,8 +236,11 @@ HANDLE H(PortHandle port) { return reinterpret_cast<HANDLE>(port.os); }
 
 // The longest this layer waits for an overlapped read or write of bytes that
 // the port can take or give at once; longer waits are the caller's, with its
-// own time-out (SerialWait).
+// own time-out (SerialWait). Writes go in steps that a slow line still sends
+// well within that time (16 KiB take 1.4 s at 115200 baud), so that a large
+// sale is never cut short by the bound.
 constexpr DWORD kTransferWaitMs = 5000;
+constexpr size_t kWriteStep = 16 * 1024;
 
 // ClearCommError reports line errors as flags and clears them on every query,
 // queue counts included: each query adds its flags to the port's running totals.
@@ -417,7 +420,7 @@ int SerialWrite(PortHandle port, const char *data, size_t length, size_t &writte
   if (status.fCtsHold || status.fXoffHold) return 0;
   Overlapped o;
   if (!o.ov.hEvent) return LastError();
-  const DWORD step = DWORD(std::min<size_t>(length, 1u << 30));
+  const DWORD step = DWORD(std::min(length, kWriteStep));
   DWORD count = 0;
   if (!WriteFile(H(port), data, step, &count, &o.ov)) {
     int err = LastError();
@@ -454,6 +457,14 @@ int WaitReadable(PortHandle port, int timeoutMs, SerialWaitResult &r) {
   if (!o.ov.hEvent) return LastError();
   int result = 0;
   for (;;) {
+    // The mask first: a byte that arrives after the count below is then an
+    // event the wait sees, not one the mask's reset forgets.
+    if (!SetCommMask(H(port), EV_RXCHAR)) {
+      int err = LastError();
+      r.hangup = PortGone(err);
+      result = r.hangup ? 0 : err;
+      break;
+    }
     int waiting = 0;
     if (int err = SerialInputCount(port, waiting)) {
       r.hangup = PortGone(err);
@@ -466,10 +477,6 @@ int WaitReadable(PortHandle port, int timeoutMs, SerialWaitResult &r) {
     }
     const int64_t left = timeoutMs < 0 ? -1 : end - MonotonicMs();
     if (timeoutMs >= 0 && left <= 0) break;
-    if (!SetCommMask(H(port), EV_RXCHAR)) {
-      result = LastError();
-      break;
-    }
     ResetEvent(o.ov.hEvent);
     DWORD events = 0;
     if (!WaitCommEvent(H(port), &events, &o.ov)) {

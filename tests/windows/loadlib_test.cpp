@@ -82,30 +82,34 @@ TEST_F(SatDll, EveryFunctionAnswersThroughItsPrototype) {
   EXPECT_EQ(std::string(sat.SetDriver("SERIAL", porta.c_str())), "OK");
   EXPECT_EQ(std::string(sat.SetDriver("VERSAO", "")), CFE_VERSION);
 
-  // Every SAT function answers with its session first, whatever the device says.
+  // Every SAT function answers with its session first, whatever the device says;
+  // the two session queries answer with the session they found (the sale's
+  // cancellation, 14, is the last fiscal one).
   const char *codigo = "12345678";
-  // Each text is copied before the next call: it stays valid only until then.
-  const std::string chamadas[][2] = {
-      {"AtivarSAT", Texto(sat.AtivarSAT(11, 1, codigo, "16716114000172", 35))},
-      {"ComunicarCertificadoICPBRASIL", Texto(sat.ComunicarCertificadoICPBRASIL(12, codigo, "MIIB"))},
-      {"EnviarDadosVenda", Texto(sat.EnviarDadosVenda(13, codigo, "<CFe><infCFe versaoDadosEnt=\"0.07\"></infCFe></CFe>"))},
-      {"CancelarUltimaVenda", Texto(sat.CancelarUltimaVenda(14, codigo, "CFe35150", "<CFeCanc/>"))},
-      {"ConsultarSAT", Texto(sat.ConsultarSAT(15))},
-      {"TesteFimAFim", Texto(sat.TesteFimAFim(16, codigo, "<CFe/>"))},
-      {"ConsultarStatusOperacional", Texto(sat.ConsultarStatusOperacional(17, codigo))},
-      {"ConsultarNumeroSessao", Texto(sat.ConsultarNumeroSessao(18, codigo, 15))},
-      {"ConsultarUltimaSessaoFiscal", Texto(sat.ConsultarUltimaSessaoFiscal(19, codigo))},
-      {"ConfigurarInterfaceDeRede", Texto(sat.ConfigurarInterfaceDeRede(20, codigo, "<config/>"))},
-      {"AssociarAssinatura", Texto(sat.AssociarAssinatura(21, codigo, "1671611400017216716114000172", "assinatura"))},
-      {"AtualizarSoftwareSAT", Texto(sat.AtualizarSoftwareSAT(22, codigo))},
-      {"ExtrairLogs", Texto(sat.ExtrairLogs(23, codigo))},
-      {"BloquearSAT", Texto(sat.BloquearSAT(24, codigo))},
-      {"DesbloquearSAT", Texto(sat.DesbloquearSAT(25, codigo))},
-      {"TrocarCodigoDeAtivacao", Texto(sat.TrocarCodigoDeAtivacao(26, codigo, 1, "87654321", "87654321"))},
+  struct Chamada {
+    const char *nome;
+    int sessao;
+    std::string resposta;  // copied at once: a text stays valid only until the next call
+  } chamadas[] = {
+      {"AtivarSAT", 11, Texto(sat.AtivarSAT(11, 1, codigo, "16716114000172", 35))},
+      {"ComunicarCertificadoICPBRASIL", 12, Texto(sat.ComunicarCertificadoICPBRASIL(12, codigo, "MIIB"))},
+      {"EnviarDadosVenda", 13, Texto(sat.EnviarDadosVenda(13, codigo, "<CFe><infCFe versaoDadosEnt=\"0.07\"></infCFe></CFe>"))},
+      {"CancelarUltimaVenda", 14, Texto(sat.CancelarUltimaVenda(14, codigo, "CFe35150", "<CFeCanc/>"))},
+      {"ConsultarSAT", 15, Texto(sat.ConsultarSAT(15))},
+      {"TesteFimAFim", 16, Texto(sat.TesteFimAFim(16, codigo, "<CFe/>"))},
+      {"ConsultarStatusOperacional", 17, Texto(sat.ConsultarStatusOperacional(17, codigo))},
+      {"ConsultarNumeroSessao", 15, Texto(sat.ConsultarNumeroSessao(18, codigo, 15))},
+      {"ConsultarUltimaSessaoFiscal", 14, Texto(sat.ConsultarUltimaSessaoFiscal(19, codigo))},
+      {"ConfigurarInterfaceDeRede", 20, Texto(sat.ConfigurarInterfaceDeRede(20, codigo, "<config/>"))},
+      {"AssociarAssinatura", 21, Texto(sat.AssociarAssinatura(21, codigo, "1671611400017216716114000172", "assinatura"))},
+      {"AtualizarSoftwareSAT", 22, Texto(sat.AtualizarSoftwareSAT(22, codigo))},
+      {"ExtrairLogs", 23, Texto(sat.ExtrairLogs(23, codigo))},
+      {"BloquearSAT", 24, Texto(sat.BloquearSAT(24, codigo))},
+      {"DesbloquearSAT", 25, Texto(sat.DesbloquearSAT(25, codigo))},
+      {"TrocarCodigoDeAtivacao", 26, Texto(sat.TrocarCodigoDeAtivacao(26, codigo, 1, "87654321", "87654321"))},
   };
-  int sessao = 11;
-  for (const auto &[nome, resposta] : chamadas)
-    EXPECT_EQ(resposta.substr(0, 7), "0000" + std::to_string(sessao++) + "|") << nome << ": " << resposta;
+  for (const Chamada &c : chamadas)
+    EXPECT_EQ(c.resposta.substr(0, 7), "0000" + std::to_string(c.sessao) + "|") << c.nome << ": " << c.resposta;
   EXPECT_EQ(std::string(sat.ConsultarStatusOperacional(27, "87654321")).substr(0, 13), "000027|10000|");
 }
 

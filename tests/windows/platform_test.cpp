@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <regex>
 #include <thread>
+#include <vector>
 
 #include "api/startup.h"
 #include "api/textos.h"
 #include "cfedriver.h"
+#include "core/lock.h"
 #include "core/log.h"
 #include "core/state.h"
 #include "link/discovery.h"
@@ -155,6 +158,36 @@ TEST(WindowsDiscovery, UnreadableRedirectIsAFailure) {
   SetEnv("CFEDRIVER_REGISTRY", "HKXX\\Software");
   EXPECT_EQ(BuscaPortaSerial(), 6);
   UnsetEnv("CFEDRIVER_REGISTRY");
+}
+
+// A call that finds the lock held sleeps until it is freed, and wakes then:
+// round after round, one thread holds the lock a varying short while and frees
+// it as the other goes to sleep. (Atomic wait/notify of the mingw-w64 C++
+// library lost such a wake-up now and then and left the caller asleep for good.)
+// Never are two inside together.
+TEST(WindowsLock, AWaitingCallWakesAtTheFree) {
+  RestauraPadroes();
+  G().LockLigado = true;
+  std::atomic<int> dentro{0}, maximo{0}, passagens{0};
+  auto passa = [&](int espera) {
+    EntraLock();
+    int agora = ++dentro;
+    if (agora > maximo) maximo = agora;
+    for (volatile int i = espera; i > 0; i = i - 1) {
+    }
+    ++passagens;
+    --dentro;
+    LiberaLock();
+  };
+  for (int rodada = 0; rodada < 1500; ++rodada) {
+    std::thread a([&] { passa(rodada * 37 % 5000); });
+    std::thread b([&] { passa(0); });
+    a.join();
+    b.join();
+  }
+  EXPECT_EQ(passagens, 3000);
+  EXPECT_EQ(maximo, 1);
+  RestauraPadroes();
 }
 
 // A thread that got a text and is still running when the texts are released,
