@@ -10,7 +10,8 @@
 #
 # How later scripts know that 32-bit Wine is usable: /usr/lib/wine/wine is executable. Only the
 # wine32 package ships that loader (wine64 ships /usr/lib/wine/wine64), and this script leaves it
-# installed only when the install went through.
+# installed only when the install went through and the loader runs. tests/wine/wine-run.sh 32
+# then runs i686 programs in a 32-bit prefix of its own.
 set -euo pipefail
 [ "$(id -u)" -eq 0 ] || { echo "install-wine: run as root" >&2; exit 1; }
 apt=(apt-get -q -o DPkg::Lock::Timeout=600)
@@ -58,4 +59,4 @@ quiet "${apt[@]}" update || give_up "apt-get update failed with the i386 archite
 policy=$(apt-cache policy wine32:i386)
 grep -q 'Candidate: [0-9]' <<<"$policy" || give_up "no wine32:i386 in the index"
 quiet "${apt[@]}" install -y --no-install-recommends wine32:i386 || give_up "wine32:i386 did not install"
-[ -x /usr/lib/wine/wine ] || give_up "wine32 installed but /usr/lib/wine/wine is missing"
+/usr/lib/wine/wine --version >/dev/null 2>&1 || give_up "wine32 installed but /usr/lib/wine/wine does not run"
