@@ -11,10 +11,13 @@ bash scripts/install-wine.sh
 [ -f scripts/build-windows.sh ] || { echo "windows-test: scripts/build-windows.sh is missing" >&2; exit 1; }
 bash scripts/build-windows.sh
 
-ctest --test-dir build-win64 --output-on-failure -j2
+# Both suites run even when the first fails: the two results together tell more.
+status=0
+ctest --test-dir build-win64 --output-on-failure -j2 || status=1
 # install-wine.sh leaves the 32-bit loader only where wine32 installed.
 if [ -x /usr/lib/wine/wine ]; then
-  ctest --test-dir build-win32 --output-on-failure -j2
+  ctest --test-dir build-win32 --output-on-failure -j2 || status=1
 else
   echo "32-bit Windows tests skipped: wine32 could not be installed"
 fi
+exit "$status"
