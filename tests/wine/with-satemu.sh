@@ -11,7 +11,8 @@
 #
 # Parallel tests: every run holds a flock on the prefix's COM5 for its whole length, so tests that
 # need the emulator run one after another while the others stay parallel. A prefix per run would
-# cost a wineboot each (11-14 s here) against a few seconds of waiting.
+# cost a wineboot each (9-14 s here) against a second or so of waiting. The wait counts toward the
+# waiting test's ctest TIMEOUT: behind a test that hangs, the next one may time out as well.
 #
 # The port: Wine opens \\.\COM5 through the symlink $WINEPREFIX/dosdevices/com5, resolved at every
 # CreateFile, so a wineserver already running for the prefix needs no restart. The mount manager
