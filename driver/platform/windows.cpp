@@ -201,31 +201,47 @@ bool ReadWholeFile(const std::string &path, std::string &out) {
 // ---- per-thread slot ------------------------------------------------------
 
 namespace {
-DWORD g_slotIndex = FLS_OUT_OF_INDEXES;  // the caller serialises Create, Get, Set and Delete
-// FlsFree runs the callback for every thread that still holds a slot; the
-// caller frees those slots itself, so the callback is silenced first.
+DWORD g_slotIndex = TLS_OUT_OF_INDEXES;  // the caller serialises Create, Get, Set and Delete
 std::atomic<void (*)(void *)> g_atThreadEnd{nullptr};
 
-void WINAPI SlotEnded(void *slot) {
-  if (auto told = g_atThreadEnd.load(); told && slot) told(slot);
+// A thread's end is told by the loader, under its lock, as DLL_THREAD_DETACH:
+// never at the same time as the unload (DLL_PROCESS_DETACH, which releases the
+// slots) and never after it. Fiber-local slots with a callback were tried
+// first: Wine ran a thread's callbacks while the DLL was being unloaded and
+// crashed in the exiting thread.
+void NTAPI ThreadEvent(PVOID, DWORD reason, PVOID) {
+  if (reason != DLL_THREAD_DETACH || g_slotIndex == TLS_OUT_OF_INDEXES) return;
+  void *slot = TlsGetValue(g_slotIndex);
+  auto told = g_atThreadEnd.load();
+  if (slot && told) told(slot);
 }
 }  // namespace
 
+// The loader calls the functions of this section at every thread's start and
+// end, for a DLL and a program alike (TLS callbacks).
+#ifdef _MSC_VER
+#pragma comment(linker, "/INCLUDE:_tls_used")
+#pragma section(".CRT$XLF", long, read)
+extern "C" __declspec(allocate(".CRT$XLF")) const PIMAGE_TLS_CALLBACK cfe_thread_event = ThreadEvent;
+#else
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK cfe_thread_event = ThreadEvent;
+#endif
+
 bool ThreadSlotCreate(void (*atThreadEnd)(void *)) {
-  if (g_slotIndex != FLS_OUT_OF_INDEXES) return true;
+  if (g_slotIndex != TLS_OUT_OF_INDEXES) return true;
   g_atThreadEnd = atThreadEnd;
-  g_slotIndex = FlsAlloc(SlotEnded);
-  return g_slotIndex != FLS_OUT_OF_INDEXES;
+  g_slotIndex = TlsAlloc();
+  return g_slotIndex != TLS_OUT_OF_INDEXES;
 }
 
-void *ThreadSlotGet() { return g_slotIndex != FLS_OUT_OF_INDEXES ? FlsGetValue(g_slotIndex) : nullptr; }
+void *ThreadSlotGet() { return g_slotIndex != TLS_OUT_OF_INDEXES ? TlsGetValue(g_slotIndex) : nullptr; }
 
-bool ThreadSlotSet(void *slot) { return g_slotIndex != FLS_OUT_OF_INDEXES && FlsSetValue(g_slotIndex, slot); }
+bool ThreadSlotSet(void *slot) { return g_slotIndex != TLS_OUT_OF_INDEXES && TlsSetValue(g_slotIndex, slot); }
 
 void ThreadSlotDelete() {
   g_atThreadEnd = nullptr;
-  if (g_slotIndex != FLS_OUT_OF_INDEXES) FlsFree(g_slotIndex);
-  g_slotIndex = FLS_OUT_OF_INDEXES;
+  if (g_slotIndex != TLS_OUT_OF_INDEXES) TlsFree(g_slotIndex);
+  g_slotIndex = TLS_OUT_OF_INDEXES;
 }
 
 // ---- serial ports --------------------------------------------------------

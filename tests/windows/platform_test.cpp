@@ -190,6 +190,17 @@ TEST(WindowsLock, AWaitingCallWakesAtTheFree) {
   RestauraPadroes();
 }
 
+// The texts of a thread that ended are taken by the next thread: the loader
+// tells the library of the end.
+TEST(WindowsTexts, AnEndedThreadsTextIsReused) {
+  Finaliza();
+  std::thread([] { SetDriver("VERSAO", ""); }).join();
+  std::thread([] { SetDriver("VERSAO", ""); }).join();
+  SetDriver("VERSAO", "");
+  EXPECT_EQ(QuantosTextos(), 1u);  // each call took the text of the thread that ended before it
+  Finaliza();
+}
+
 // A thread that got a text and is still running when the texts are released,
 // and ends afterwards: neither the release nor its end touches a freed slot
 // or waits on the release's own lock.

@@ -54,20 +54,24 @@ build_shim() { # build_shim 64|32
 }
 
 ensure_prefix() {
-  [ -f "$WINEPREFIX/.cfe-ready" ] && return
+  [ -f "$WINEPREFIX/.cfe-ready-2" ] && return
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    [ -f "$WINEPREFIX/.cfe-ready" ] && exit
+    [ -f "$WINEPREFIX/.cfe-ready-2" ] && exit
     "$loader" wineboot -i </dev/null >/dev/null 2>&1 9>&- || { echo "wine-run: wineboot -i failed in $WINEPREFIX" >&2; exit 1; }
     # Wine's mount manager remakes the comN links of dosdevices at every session start, and
     # gives COM5 to /dev/ttyS4 where that exists; so COM5 is reserved here for the tests, as a
     # link that with-satemu.sh points at its pty.
     "$loader" reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$WINEPREFIX/com5.pty" /f \
       </dev/null >/dev/null 2>&1 9>&- || { echo "wine-run: could not reserve COM5 in $WINEPREFIX" >&2; exit 1; }
+    # A program that crashes ends at once with its exception code: the debugger Wine would
+    # start instead waits for a display, and the test would hang until its time-out.
+    "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+      /d cfe-no-debugger /f </dev/null >/dev/null 2>&1 9>&- || { echo "wine-run: could not turn the debugger off" >&2; exit 1; }
     # wineboot leaves services finishing the prefix; wait for the server to go idle.
     /usr/lib/wine/wineserver -w
-    touch "$WINEPREFIX/.cfe-ready"
+    touch "$WINEPREFIX/.cfe-ready-2"
   ) 9>"$WINEPREFIX/.cfe-boot.lock"
 }
 
