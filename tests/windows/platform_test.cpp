@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "api/settings.h"
 #include "api/startup.h"
 #include "api/textos.h"
 #include "cfedriver.h"
@@ -42,8 +43,10 @@ TEST(WindowsPaths, FixedPathsSeparatorsAndPorts) {
   // The settings file sits beside the calling program.
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  const std::string programa = exe;
+  EXPECT_EQ(platform::ExecutableDir(), programa.substr(0, programa.rfind('\\')));
   UnsetEnv("CFEDRIVER_INI");
-  EXPECT_EQ(platform::JoinPath(platform::ExecutableDir(), "test.exe"), std::string(exe).substr(0, std::string(exe).rfind('\\')) + "\\test.exe");
+  EXPECT_EQ(CaminhoIni(), platform::ExecutableDir() + "\\sat.ini");
 }
 
 TEST(WindowsPaths, DebugCopyGoesBesideARedirectedLog) {
