@@ -37,7 +37,8 @@ check_dll() {
 for bits in 64 32; do
   arch=$([ $bits = 64 ] && echo x86_64 || echo i686)
   dir=build-win$bits
-  cmake -S . -B $dir -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake -DCFE_WINE_BITS=$bits -DCFE_BUILD_TOOL=OFF >/dev/null
+  cmake -S . -B $dir -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake -DCFE_WINE_BITS=$bits -DCFE_BUILD_TOOL=OFF \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build $dir -j"$(nproc)"
   check_dll $arch $dir/bin/SAT.DLL
 done
