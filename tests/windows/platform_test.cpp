@@ -58,9 +58,25 @@ TEST(WindowsPaths, DebugCopyGoesBesideARedirectedLog) {
   EXPECT_EQ(CaminhoCopia(), "c:\\temp\\corrigido.xml");
 }
 
-// Start-up with DEBUG on writes its lines with the system's date and time
-// formats (the suite runs with a Brazilian locale: dd/mm/yyyy hh:mm:ss) and
-// the library's own texts in the 8-bit code page.
+// A pattern for texts shaped like `modelo`: each run of digits any number, the
+// rest as it is.
+std::regex FormaDe(const std::string &modelo) {
+  std::string padrao;
+  for (size_t i = 0; i < modelo.size();) {
+    if (modelo[i] >= '0' && modelo[i] <= '9') {
+      padrao += "[0-9]+";
+      while (i < modelo.size() && modelo[i] >= '0' && modelo[i] <= '9') ++i;
+    } else {
+      if (std::string("\\^$.|?*+()[]{}").find(modelo[i]) != std::string::npos) padrao += '\\';
+      padrao += modelo[i++];
+    }
+  }
+  return std::regex(padrao);
+}
+
+// Start-up with DEBUG on writes its lines with the system's short date and long
+// time formats (on a Brazilian system dd/mm/yyyy hh:mm:ss; on an American one
+// the time ends in AM or PM) and the library's own texts in the 8-bit code page.
 TEST(WindowsLog, StartupLinesInTheSystemsFormatsAndCodePage) {
   TempFolder pasta;
   FakeRegistry registro;  // empty: no device
@@ -75,10 +91,19 @@ TEST(WindowsLog, StartupLinesInTheSystemsFormatsAndCodePage) {
 
   EXPECT_NE(log.find(": Lock das fun\xE7\xF5" "es ativado\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(": Interface SAT nao esta presente.\r\n"), std::string::npos) << log;
-  const std::regex linha(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d: [^\r\n]*)");
+  SYSTEMTIME agora{};
+  GetLocalTime(&agora);
+  char data[128] = "", hora[128] = "";
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &agora, nullptr, data, sizeof data);
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &agora, nullptr, hora, sizeof hora);
+  const std::regex dataHora = FormaDe(std::string(data) + " " + hora);
   size_t inicio = 0, linhas = 0;
-  for (size_t fim; (fim = log.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2, ++linhas)
-    EXPECT_TRUE(std::regex_match(log.substr(inicio, fim - inicio), linha)) << log.substr(inicio, fim - inicio);
+  for (size_t fim; (fim = log.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2, ++linhas) {
+    const std::string linha = log.substr(inicio, fim - inicio);
+    const size_t separador = linha.find(": ");
+    ASSERT_NE(separador, std::string::npos) << linha;
+    EXPECT_TRUE(std::regex_match(linha.substr(0, separador), dataHora)) << linha << " (system: " << data << " " << hora << ")";
+  }
   EXPECT_EQ(inicio, log.size()) << "a line without CR LF";
   EXPECT_GE(linhas, 5u);
 }
@@ -176,8 +201,8 @@ TEST(WindowsLock, AWaitingCallWakesAtTheFree) {
     EntraLock();
     int agora = ++dentro;
     if (agora > maximo) maximo = agora;
-    for (volatile int i = espera; i > 0; i = i - 1) {
-    }
+    [[maybe_unused]] volatile int ocupado = 0;
+    for (int i = espera; i > 0; --i) ocupado = i;
     ++passagens;
     --dentro;
     LiberaLock();
