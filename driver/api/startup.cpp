@@ -95,11 +95,9 @@ void CarregaConfiguracao() {
   }
 }
 
-}  // namespace
-
-namespace {
 std::atomic<bool> g_inicializado{false};
 std::mutex g_partida;  // the first callers wait here until start-up is over
+
 }  // namespace
 
 void GaranteInicializacao() {

@@ -292,8 +292,8 @@ struct Overlapped {
 // Waits for a started operation up to waitMs (INFINITE: no limit); when the
 // time is up the operation is aborted with `abort` and the count it reached
 // is still collected. 0 with the count, or the operation's error.
-int Complete(PortHandle port, Overlapped &o, DWORD waitMs, DWORD abort, DWORD &count, bool &timedOut) {
-  timedOut = WaitForSingleObject(o.ov.hEvent, waitMs) == WAIT_TIMEOUT;
+int Complete(PortHandle port, Overlapped &o, DWORD waitMs, DWORD abort, DWORD &count) {
+  const bool timedOut = WaitForSingleObject(o.ov.hEvent, waitMs) == WAIT_TIMEOUT;
   if (timedOut) {
     if (abort) PurgeComm(H(port), abort);
     else SetCommMask(H(port), 0);  // ends a pending event wait
@@ -418,8 +418,7 @@ int SerialRead(PortHandle port, char *buffer, size_t length, size_t &got) {
     int err = LastError();
     if (err == ERROR_TIMEOUT) return 0;  // what Wine says of a read that found nothing
     if (err != ERROR_IO_PENDING) return err;
-    bool timedOut = false;
-    err = Complete(port, o, kTransferWaitMs, PURGE_RXABORT, count, timedOut);
+    err = Complete(port, o, kTransferWaitMs, PURGE_RXABORT, count);
     if (err == ERROR_TIMEOUT) return 0;
     if (err) return err;
   }
@@ -441,8 +440,7 @@ int SerialWrite(PortHandle port, const char *data, size_t length, size_t &writte
   if (!WriteFile(H(port), data, step, &count, &o.ov)) {
     int err = LastError();
     if (err != ERROR_IO_PENDING) return err;
-    bool timedOut = false;
-    if ((err = Complete(port, o, kTransferWaitMs, PURGE_TXABORT, count, timedOut))) return err;
+    if ((err = Complete(port, o, kTransferWaitMs, PURGE_TXABORT, count))) return err;
   }
   written = count;
   return 0;
@@ -450,14 +448,17 @@ int SerialWrite(PortHandle port, const char *data, size_t length, size_t &writte
 
 namespace {
 
+// A failed query while waiting: a port that is gone is a hang-up, not an error.
+int WaitFailed(int err, SerialWaitResult &r) {
+  r.hangup = PortGone(err);
+  return r.hangup ? 0 : err;
+}
+
 int WaitWritable(PortHandle port, int timeoutMs, SerialWaitResult &r) {
   const int64_t end = timeoutMs < 0 ? 0 : MonotonicMs() + timeoutMs;
   for (;;) {
     COMSTAT status;
-    if (int err = QueryPort(port, status)) {
-      r.hangup = PortGone(err);
-      return r.hangup ? 0 : err;
-    }
+    if (int err = QueryPort(port, status)) return WaitFailed(err, r);
     if (!status.fCtsHold && !status.fXoffHold && status.cbOutQue == 0) {
       r.ready = true;
       return 0;
@@ -476,15 +477,12 @@ int WaitReadable(PortHandle port, int timeoutMs, SerialWaitResult &r) {
     // The mask first: a byte that arrives after the count below is then an
     // event the wait sees, not one the mask's reset forgets.
     if (!SetCommMask(H(port), EV_RXCHAR)) {
-      int err = LastError();
-      r.hangup = PortGone(err);
-      result = r.hangup ? 0 : err;
+      result = WaitFailed(LastError(), r);
       break;
     }
     int waiting = 0;
     if (int err = SerialInputCount(port, waiting)) {
-      r.hangup = PortGone(err);
-      result = r.hangup ? 0 : err;
+      result = WaitFailed(err, r);
       break;
     }
     if (waiting > 0) {
@@ -499,12 +497,10 @@ int WaitReadable(PortHandle port, int timeoutMs, SerialWaitResult &r) {
       int err = LastError();
       if (err == ERROR_IO_PENDING) {
         DWORD count = 0;
-        bool timedOut = false;
-        err = Complete(port, o, left < 0 ? INFINITE : DWORD(left), 0, count, timedOut);
+        err = Complete(port, o, left < 0 ? INFINITE : DWORD(left), 0, count);
       }
       if (err) {
-        r.hangup = PortGone(err);
-        result = r.hangup ? 0 : err;
+        result = WaitFailed(err, r);
         break;
       }
     }

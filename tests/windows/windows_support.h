@@ -35,9 +35,9 @@ class TempFolder {
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~TempFolder() {
-    std::string spec = path_ + "\\*";
+    const std::string todos = path_ + "\\*";
     WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA(spec.c_str(), &f);
+    HANDLE h = FindFirstFileA(todos.c_str(), &f);
     if (h != INVALID_HANDLE_VALUE) {
       do {
         std::string name = f.cFileName;
